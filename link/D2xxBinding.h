@@ -1,0 +1,58 @@
+#pragma once
+#include <string>
+
+#include "link/D2xxTypes.h"
+#include "link/DynamicLibrary.h"
+
+class MessageSink;
+
+// The D2XX driver library bound at run time, with one thin wrapper per entry point and the
+// one device handle. A missing library or entry point does not stop the program: each
+// wrapper of a missing entry point says so in a message and returns 1.
+class D2xxBinding {
+public:
+    explicit D2xxBinding(MessageSink& messages, std::string libraryName = DefaultLibraryName());
+
+    // "libftd2xx.so" on Linux, "Ftd2xx.dll" on Windows.
+    static std::string DefaultLibraryName();
+
+    // Loads the library and looks up the ten entry points in their fixed order, stopping at
+    // the first one missing. 0 when all were found, 1 otherwise (after one message).
+    int LoadDriver();
+
+    FT_STATUS Read(void* buffer, DWORD count, DWORD* received);
+    FT_STATUS Write(const void* buffer, DWORD count, DWORD* written);
+    FT_STATUS Open(int deviceNumber);
+    FT_STATUS OpenEx(const std::string& text, DWORD flags);
+    FT_STATUS ListDevices(void* argument1, void* argument2, DWORD flags);
+    FT_STATUS Close();
+    FT_STATUS Purge(ULONG mask);
+    FT_STATUS SetTimeouts(ULONG readMilliseconds, ULONG writeMilliseconds);
+    FT_STATUS GetQueueStatus(DWORD* count);
+
+    bool IsDeviceOpen() const { return deviceOpen_; }
+
+private:
+    // A handle that was closed is never handed to the driver again: once closed, the
+    // wrappers that need a device return FT_INVALID_HANDLE without calling it.
+    bool RequireEntry(const void* entry, const char* name);
+    template <typename Entry>
+    bool Bind(const char* name, Entry& entry);
+
+    MessageSink& messages_;
+    std::string libraryName_;
+    DynamicLibrary library_;
+    FT_HANDLE device_ = nullptr;
+    bool deviceOpen_ = false;
+
+    PtrToWrite write_ = nullptr;
+    PtrToRead read_ = nullptr;
+    PtrToOpen open_ = nullptr;
+    PtrToOpenEx openEx_ = nullptr;
+    PtrToListDevices listDevices_ = nullptr;
+    PtrToClose close_ = nullptr;
+    PtrToResetDevice resetDevice_ = nullptr; // looked up, never called
+    PtrToPurge purge_ = nullptr;
+    PtrToSetTimeouts setTimeouts_ = nullptr;
+    PtrToGetQueueStatus getQueueStatus_ = nullptr;
+};

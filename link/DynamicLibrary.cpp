@@ -1,0 +1,28 @@
+#include "link/DynamicLibrary.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+bool DynamicLibrary::Load(const std::string& name)
+{
+#if defined(_WIN32)
+    handle_ = reinterpret_cast<void*>(LoadLibraryA(name.c_str()));
+#else
+    handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+    return handle_ != nullptr;
+}
+
+void* DynamicLibrary::FindSymbol(const char* name) const
+{
+    if (!handle_)
+        return nullptr;
+#if defined(_WIN32)
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+#else
+    return dlsym(handle_, name);
+#endif
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+// A shared library loaded by name at run time (dlopen on Linux, LoadLibrary on Windows).
+// The library is never unloaded: the driver stays bound until the program ends.
+class DynamicLibrary {
+public:
+    bool Load(const std::string& name);
+    bool IsLoaded() const { return handle_ != nullptr; }
+    // The address of an exported function, or nullptr when the library lacks it.
+    void* FindSymbol(const char* name) const;
+
+private:
+    void* handle_ = nullptr;
+};

@@ -1,0 +1,3 @@
+# Sources of the ops/ layer: the target operations.
+target_sources(quillet_core PRIVATE
+)
