@@ -1,1 +1,19 @@
-# Sources of the app/ layer.
+# Sources of the window layer (Qt): the main window, its handlers by subsystem, the dialogs.
+target_sources(quillet_gui PRIVATE
+  app/CAboutBoxDlg.cpp
+  app/CDownloadApp.cpp
+  app/CDownloadDlg.cpp
+  app/CDownloadDlgLayout.cpp
+  app/CHelpDlg.cpp
+  app/CSplashDlg.cpp
+  app/ConnectionHandlers.cpp
+  app/DeviceSelectionHandlers.cpp
+  app/HelpHandlers.cpp
+  app/ImageHandlers.cpp
+  app/OperationHandlers.cpp
+  app/ProcessorHandlers.cpp
+  app/QtMessageSink.cpp
+  app/SettingsProfile.cpp
+  app/WrappingPushButton.cpp
+  res/resources.qrc
+)

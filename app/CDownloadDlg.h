@@ -1,0 +1,138 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "image/ConfigWord.h"
+#include "image/ProcessorProfile.h"
+#include "link/D2xxBinding.h"
+
+#include "app/CHelpDlg.h"
+#include "app/CSplashDlg.h"
+class MessageSink;
+class QButtonGroup;
+class QLineEdit;
+class QProgressBar;
+
+// The main window: owner of every piece of state of the program, host of one handler per
+// control. Operations run to their end inside their handler, on the window's thread.
+class CDownloadDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Masks of SetButtonStates; bit n enables the n-th operation button (see SetButtonStates).
+    static constexpr unsigned BUTTONS_NONE = 0x0000;
+    static constexpr unsigned BUTTONS_IDLE = 0xF07F;
+    static constexpr unsigned BUTTONS_ALL = 0xFFFF;
+
+    // Help tint states read by the painting.
+    static constexpr int HELP_TINT_NONE = 0;
+    static constexpr int HELP_TINT_ON = 100;
+    static constexpr int HELP_TINT_OFF = 102;
+
+    explicit CDownloadDlg(MessageSink& messages,
+                          const std::string& driverLibrary = D2xxBinding::DefaultLibraryName(),
+                          QWidget* parent = nullptr);
+    ~CDownloadDlg() override;
+
+    // Moves every member between itself and its control: from the controls when
+    // fromControls is true, to them otherwise. Change notifications are ignored meanwhile.
+    void UpdateData(bool fromControls);
+    // Enables the operation buttons the mask names, narrowed (outside help mode) by the
+    // connection and the chosen HEX file.
+    void SetButtonStates(unsigned mask);
+    // Paints the window at once: handlers run without returning to the event loop.
+    void RepaintNow();
+
+    void ShowHelpText(const std::vector<std::string>& lines);
+    void ApplyProcessorProfile(TargetProcessor processor);
+    // Sets the option controls from a configuration word for the selected processor.
+    void ApplyConfigWord(std::uint16_t word);
+
+    bool IsConnected() const { return connected_; }
+    bool IsHelpMode() const { return helpMode_; }
+    int HelpTint() const { return helpTint_; }
+    CHelpDlg* HelpDialog() const { return helpDialog_; }
+    CSplashDlg* SplashDialog() const { return splash_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+#if defined(Q_OS_WIN)
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    // Window construction (CDownloadDlgLayout.cpp).
+    void CreateControls();
+    void ConnectHandlers();
+    QWidget* Control(int id) const;
+    void OnInitDialog();
+
+    // Ending the window and the About box.
+    void OnOK();
+    void OnTimer();
+    void OnAbout();
+
+    // Help mode (HelpHandlers.cpp).
+    void OnHelpButton();
+    void OnHelpDialogClose();
+    void OnHelpDialogGone();
+    void OnConfigOption(int id);
+    void OnEditFocus(int id);
+
+    // Processor selection (ProcessorHandlers.cpp).
+    void On16F84A();
+    void On16F877();
+
+    // Device selection (DeviceSelectionHandlers.cpp).
+    void OnOpenBy(int method);
+    void SaveSearchText();
+    void OnSearch();
+
+    // Board connection (ConnectionHandlers.cpp).
+    void OnConnect();
+    void OnWriteVersion();
+
+    // HEX file and its listing (ImageHandlers.cpp).
+    void OnOpen();
+    void OnView();
+
+    // Target operations (OperationHandlers.cpp).
+    void OnBlankCheck();
+    void OnErase();
+    void OnProgram();
+    void OnVerify();
+    void OnRead();
+
+    MessageSink& messages_;
+    D2xxBinding driver_;
+
+    // Members exchanged with the controls by UpdateData, in transfer order.
+    QString statusText_;
+    QString versionText_;
+    int openMethod_ = 2;
+    QString hexFileName_;
+    ConfigOptions options_;
+    int targetProcessor_ = 0;
+    bool autoErase_ = false;
+    QString searchText_ = QStringLiteral("0");
+
+    bool connected_ = false;
+    bool helpMode_ = false;
+    int helpTint_ = HELP_TINT_NONE;
+    bool transferring_ = false; // UpdateData is running: change notifications are ignored
+
+    QTimer splashTimer_;
+    QPointer<CSplashDlg> splash_;
+    QPointer<CHelpDlg> helpDialog_;
+
+    QButtonGroup* openMethodGroup_ = nullptr;
+    QButtonGroup* processorGroup_ = nullptr;
+    QButtonGroup* codeProtectionGroup_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+};

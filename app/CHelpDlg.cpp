@@ -1,0 +1,67 @@
+#include "app/CHelpDlg.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/DialogUnits.h"
+#include "res/ControlIds.h"
+
+namespace {
+
+// Dialog units: the window, its place beside the main window's client area, the list and
+// the Close button.
+constexpr int kWidth = 170;
+constexpr int kHeight = 110;
+constexpr int kOffsetX = 200;
+constexpr int kOffsetY = 0;
+constexpr QRect kListArea(7, 7, 156, 82);
+constexpr QRect kCloseArea(132, 89, 31, 14);
+
+} // namespace
+
+CHelpDlg::CHelpDlg(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("136"));
+    setWindowTitle(QStringLiteral("Help Dialog"));
+    const DialogUnits units(font());
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QString::number(IDC_HELP_LIST));
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setGeometry(units.Rect(kListArea.x(), kListArea.y(), kListArea.width(), kListArea.height()));
+
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QString::number(IDC_EXIT));
+    close->setDefault(true);
+    close->setGeometry(units.Rect(kCloseArea.x(), kCloseArea.y(), kCloseArea.width(), kCloseArea.height()));
+    connect(close, &QPushButton::clicked, this, [this] {
+        emit closeClicked();
+        reject();
+    });
+    // Esc and Close both end in reject, which closes the window and so releases the object.
+    setFixedSize(units.X(kWidth), units.Y(kHeight));
+    move(owner->mapToGlobal(QPoint(units.X(kOffsetX), units.Y(kOffsetY))));
+}
+
+void CHelpDlg::ShowLines(const std::vector<std::string>& lines)
+{
+    list_->clear();
+    for (const std::string& line : lines)
+        AddLine(QString::fromStdString(line));
+}
+
+void CHelpDlg::AddLine(const QString& line)
+{
+    list_->addItem(line);
+}
+
+QStringList CHelpDlg::Lines() const
+{
+    QStringList lines;
+    for (int row = 0; row < list_->count(); ++row)
+        lines << list_->item(row)->text();
+    return lines;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QFont>
+#include <QFontMetrics>
+#include <QRect>
+
+// Converts dialog units to pixels for a font, the way dialog templates are laid out: a
+// horizontal unit is a quarter of the font's average character width, a vertical unit an
+// eighth of its height. The window keeps its proportions whatever font the desktop uses.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font)
+    {
+        const QFontMetricsF metrics(font);
+        averageWidth_ =
+            metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+        height_ = metrics.height();
+    }
+
+    int X(int units) const { return qRound(units * averageWidth_ / 4.0); }
+    int Y(int units) const { return qRound(units * height_ / 8.0); }
+    QRect Rect(int x, int y, int width, int height) const
+    {
+        return QRect(X(x), Y(y), X(width), Y(height));
+    }
+
+private:
+    double averageWidth_ = 6.0;
+    double height_ = 13.0;
+};
