@@ -1,0 +1,83 @@
+// Every well-formed fixture, loaded in both modes, against srecord's srec_cat reading the
+// same file: an Intel HEX reader that shares nothing with ours.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "HexTestSupport.h"
+#include "image/HexFile.h"
+
+namespace {
+
+constexpr int IMAGE_BYTES = 2 * FIRMWARE_IMAGE_ENTRIES; // HEX byte addresses 0x0000..0x464F
+
+// The file's bytes over the image's range as srec_cat reads them, holes filled with `fill`.
+std::string SrecCatBytes(const std::string& hexPath, int fill)
+{
+    const TempFile output;
+    const std::string command = "srec_cat '" + hexPath + "' -intel -crop 0 " + std::to_string(IMAGE_BYTES) +
+                                " -fill " + std::to_string(fill) + " 0 " + std::to_string(IMAGE_BYTES) +
+                                " -o '" + output.Path() + "' -binary";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    std::ifstream in(output.Path(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(HexOracle, ImagesMatchSrecCat)
+{
+    int fixtures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HexFixture(""))) {
+        if (entry.path().extension() != ".hex")
+            continue;
+        const std::string path = entry.path().string();
+        ++fixtures;
+        // A byte the file supplies reads the same under both fills; a hole does not.
+        const std::string zeros = SrecCatBytes(path, 0x00);
+        const std::string ones = SrecCatBytes(path, 0xFF);
+        ASSERT_EQ(zeros.size(), static_cast<std::size_t>(IMAGE_BYTES)) << "srec_cat failed on " << path;
+        ASSERT_EQ(ones.size(), zeros.size()) << path;
+
+        FirmwareImage programming, listing;
+        ASSERT_TRUE(LoadHexImage(path, HexLoadMode::Programming, programming));
+        ASSERT_TRUE(LoadHexImage(path, HexLoadMode::Listing, listing));
+        FirmwareImage initial;
+        initial.Reset(HexLoadMode::Programming);
+        const int words84A = GetProcessorProfile(TargetProcessor::PIC16F84A).programWords;
+        bool beyond84A = false; // a supplied program word past the 16F84A's memory
+        std::uint16_t config = 0;
+        for (int address = 0; address < FIRMWARE_IMAGE_ENTRIES; ++address) {
+            const auto at = [&](int byte) { return static_cast<std::uint8_t>(zeros[static_cast<std::size_t>(byte)]); };
+            const bool low = zeros[2 * address] == ones[2 * address];
+            const bool high = zeros[2 * address + 1] == ones[2 * address + 1];
+            const int word = (low ? at(2 * address) : 0) | (high ? at(2 * address + 1) << 8 : 0);
+            if (!low && !high) {
+                EXPECT_EQ(programming.Get(address), initial.Get(address)) << path << std::hex << " @" << address;
+                EXPECT_EQ(listing.Get(address), ERASED_WORD) << path << std::hex << " @" << address;
+                continue;
+            }
+            const std::int32_t marker = address >= EEPROM_ADDRESS ? EEPROM_SUPPLIED_MARKER : 0;
+            EXPECT_EQ(programming.Get(address), word | marker) << path << std::hex << " @" << address;
+            EXPECT_EQ(listing.Get(address), word | LISTING_MARKER) << path << std::hex << " @" << address;
+            beyond84A = beyond84A || (address >= words84A && address < PROGRAM_ADDRESS_LIMIT);
+            if (address == CONFIG_WORD_ADDRESS)
+                config = static_cast<std::uint16_t>(word);
+        }
+
+        // The check agrees: the configuration word reaches the options, and only the
+        // 16F84A can be too small.
+        std::uint16_t applied = 0;
+        const auto apply = [&](std::uint16_t w) { applied = w; };
+        EXPECT_EQ(CheckHexFile(path, TargetProcessor::PIC16F877, apply), HEX_FILE_OK) << path;
+        EXPECT_EQ(applied, config) << path;
+        EXPECT_EQ(CheckHexFile(path, TargetProcessor::PIC16F84A, apply), beyond84A ? HEX_TOO_LARGE : HEX_FILE_OK)
+            << path;
+    }
+    EXPECT_EQ(fixtures, 6); // two programs, each in three formats
+}
+
+} // namespace
