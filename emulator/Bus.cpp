@@ -1,0 +1,257 @@
+#include "emulator/Bus.h"
+
+#include <cstring>
+
+namespace emulator {
+
+namespace {
+
+void CopyListText(char* buffer, const std::string& text)
+{
+    const std::size_t length = std::min(text.size(), std::size_t(FT_LIST_BUFFER_SIZE - 1));
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+}
+
+} // namespace
+
+Bus::Bus(Clock& clock) : clock_(clock)
+{
+}
+
+void Bus::Build(const std::vector<BoardSettings>& boards)
+{
+    handles_.clear();
+    nextHandle_ = 1;
+    boards_.clear();
+    for (const BoardSettings& settings : boards)
+        boards_.push_back(std::make_unique<Board>(settings));
+}
+
+Board* Bus::BoardAt(int index)
+{
+    if (index < 0 || index >= BoardCount())
+        return nullptr;
+    return boards_[static_cast<std::size_t>(index)].get();
+}
+
+bool Bus::IsOpen(int index) const
+{
+    for (const auto& [id, handle] : handles_) {
+        const Board& board = *boards_[static_cast<std::size_t>(handle.board)];
+        if (handle.board == index && board.Attached() && board.Generation() == handle.generation)
+            return true;
+    }
+    return false;
+}
+
+DWORD Bus::AttachedCount() const
+{
+    DWORD count = 0;
+    for (const auto& board : boards_)
+        count += board->Attached() ? 1 : 0;
+    return count;
+}
+
+FT_STATUS Bus::ListAll(char** buffers, DWORD field, DWORD& count, std::vector<std::string>& listed)
+{
+    if (field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_DESCRIPTION)
+        return FT_INVALID_PARAMETER;
+    count = 0;
+    for (const auto& board : boards_) {
+        if (!board->Attached())
+            continue;
+        const std::string& text =
+            field == FT_OPEN_BY_SERIAL_NUMBER ? board->Serial() : board->Description();
+        // The vendor's driver would write through whatever pointer it finds here; stopping at
+        // the caller's terminating null keeps a too short table from crashing the process.
+        if (buffers[count] == nullptr)
+            break;
+        CopyListText(buffers[count], text);
+        listed.push_back(text);
+        ++count;
+    }
+    count = AttachedCount();
+    return FT_OK;
+}
+
+FT_STATUS Bus::ListByIndex(DWORD number, char* buffer, DWORD field, std::string& listed)
+{
+    if (field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_DESCRIPTION)
+        return FT_INVALID_PARAMETER;
+    int index = 0;
+    Board* board = AttachedByNumber(static_cast<int>(number), index);
+    if (!board)
+        return FT_DEVICE_NOT_FOUND;
+    listed = field == FT_OPEN_BY_SERIAL_NUMBER ? board->Serial() : board->Description();
+    CopyListText(buffer, listed);
+    return FT_OK;
+}
+
+Board* Bus::AttachedByNumber(int number, int& index)
+{
+    if (number < 0)
+        return nullptr;
+    int position = 0;
+    for (index = 0; index < BoardCount(); ++index) {
+        if (!boards_[static_cast<std::size_t>(index)]->Attached())
+            continue;
+        if (position++ == number)
+            return boards_[static_cast<std::size_t>(index)].get();
+    }
+    return nullptr;
+}
+
+FT_STATUS Bus::Open(int number, HandleId& handle)
+{
+    int index = 0;
+    if (!AttachedByNumber(number, index))
+        return FT_DEVICE_NOT_FOUND;
+    return OpenBoard(index, handle);
+}
+
+FT_STATUS Bus::OpenEx(const std::string& text, DWORD flags, HandleId& handle)
+{
+    if (flags != FT_OPEN_BY_SERIAL_NUMBER && flags != FT_OPEN_BY_DESCRIPTION)
+        return FT_INVALID_PARAMETER;
+    // The driver compares the texts exactly: case matters, and the first board that matches
+    // is the one opened.
+    for (int index = 0; index < BoardCount(); ++index) {
+        const Board& board = *boards_[static_cast<std::size_t>(index)];
+        const std::string& identity =
+            flags == FT_OPEN_BY_SERIAL_NUMBER ? board.Serial() : board.Description();
+        if (board.Attached() && identity == text)
+            return OpenBoard(index, handle);
+    }
+    return FT_DEVICE_NOT_FOUND;
+}
+
+FT_STATUS Bus::OpenBoard(int index, HandleId& handle)
+{
+    // A USB device can be open through one handle only.
+    if (IsOpen(index))
+        return FT_DEVICE_NOT_OPENED;
+    Board& board = *boards_[static_cast<std::size_t>(index)];
+    handle = nextHandle_++;
+    handles_[handle] = Handle{index, board.Generation()};
+    return FT_OK;
+}
+
+Bus::Handle* Bus::Find(HandleId handle)
+{
+    const auto found = handles_.find(handle);
+    return found == handles_.end() ? nullptr : &found->second;
+}
+
+Board* Bus::LiveBoard(const Handle& handle)
+{
+    Board& board = *boards_[static_cast<std::size_t>(handle.board)];
+    if (!board.Attached() || board.Generation() != handle.generation)
+        return nullptr;
+    return &board;
+}
+
+FT_STATUS Bus::Close(HandleId handle)
+{
+    if (!Find(handle))
+        return FT_INVALID_HANDLE;
+    handles_.erase(handle);
+    return FT_OK;
+}
+
+FT_STATUS Bus::Purge(HandleId handle, ULONG mask)
+{
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    Board* board = LiveBoard(*open);
+    if (!board)
+        return FT_IO_ERROR;
+    // Bytes the PC writes go out at once, so there is never a transmit queue to purge.
+    if (mask & FT_PURGE_RX)
+        board->Queue().PurgeArrived(clock_.Now());
+    return FT_OK;
+}
+
+FT_STATUS Bus::SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeMilliseconds)
+{
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    if (!LiveBoard(*open))
+        return FT_IO_ERROR;
+    open->readTimeout = readMilliseconds;
+    open->writeTimeout = writeMilliseconds;
+    return FT_OK;
+}
+
+FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received)
+{
+    received = 0;
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    Board* board = LiveBoard(*open);
+    if (!board)
+        return FT_IO_ERROR;
+    if (!buffer && count > 0)
+        return FT_INVALID_PARAMETER;
+
+    // The read returns when `count` bytes are there or when its time-out runs out, with
+    // status FT_OK either way. A time-out of 0 would wait for ever on the vendor's driver;
+    // here it waits only while the board still has bytes on their way.
+    const bool bounded = open->readTimeout != 0;
+    const std::uint64_t deadline = clock_.Now() + open->readTimeout;
+    ReceiveQueue& queue = board->Queue();
+    for (;;) {
+        received += static_cast<DWORD>(queue.Take(clock_.Now(), buffer + received, count - received));
+        if (received == count)
+            break;
+        const std::optional<std::uint64_t> next = queue.NextArrival(clock_.Now());
+        if (!next || (bounded && *next > deadline)) {
+            if (bounded)
+                clock_.WaitUntil(deadline);
+            break;
+        }
+        clock_.WaitUntil(*next);
+    }
+    return FT_OK;
+}
+
+FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written)
+{
+    written = 0;
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    Board* board = LiveBoard(*open);
+    if (!board)
+        return FT_IO_ERROR;
+    if (!buffer && count > 0)
+        return FT_INVALID_PARAMETER;
+    written = count;
+    return FT_OK;
+}
+
+FT_STATUS Bus::QueueStatus(HandleId handle, DWORD& count)
+{
+    count = 0;
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    Board* board = LiveBoard(*open);
+    if (!board)
+        return FT_IO_ERROR;
+    count = static_cast<DWORD>(board->Queue().Arrived(clock_.Now()));
+    return FT_OK;
+}
+
+FT_STATUS Bus::Reset(HandleId handle)
+{
+    Handle* open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    return LiveBoard(*open) ? FT_OK : FT_IO_ERROR;
+}
+
+} // namespace emulator

@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/Board.h"
+#include "emulator/Clock.h"
+#include "link/D2xxTypes.h"
+
+namespace emulator {
+
+using HandleId = std::uintptr_t;
+
+// The USB bus as the D2XX driver shows it: attached boards numbered in order, handles,
+// listing, the receive queues and the read time-outs. Device numbers count attached boards
+// only, so unplugging board 0 makes board 1 device 0, as with the vendor's driver.
+class Bus {
+public:
+    explicit Bus(Clock& clock);
+
+    // Replaces every board; handles of the old boards become invalid.
+    void Build(const std::vector<BoardSettings>& boards);
+    int BoardCount() const { return static_cast<int>(boards_.size()); }
+    Board* BoardAt(int index);
+    bool IsOpen(int index) const;
+
+    DWORD AttachedCount() const;
+    // Fills one buffer of FT_LIST_BUFFER_SIZE bytes per attached board, in device order,
+    // with its serial number (field FT_OPEN_BY_SERIAL_NUMBER) or description. Stops at a
+    // null entry instead of writing through it. `listed` receives the texts for the trace.
+    FT_STATUS ListAll(char** buffers, DWORD field, DWORD& count, std::vector<std::string>& listed);
+    FT_STATUS ListByIndex(DWORD number, char* buffer, DWORD field, std::string& listed);
+
+    FT_STATUS Open(int number, HandleId& handle);
+    FT_STATUS OpenEx(const std::string& text, DWORD flags, HandleId& handle);
+    FT_STATUS Close(HandleId handle);
+    FT_STATUS Purge(HandleId handle, ULONG mask);
+    FT_STATUS SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeMilliseconds);
+    FT_STATUS Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received);
+    FT_STATUS Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written);
+    FT_STATUS QueueStatus(HandleId handle, DWORD& count);
+    FT_STATUS Reset(HandleId handle);
+
+private:
+    struct Handle {
+        int board;
+        unsigned generation;
+        ULONG readTimeout = 0; // 0: the driver's default, wait until the bytes are there
+        ULONG writeTimeout = 0;
+    };
+
+    // Null for a handle never given out or already closed.
+    Handle* Find(HandleId handle);
+    // Null when the board was unplugged since the handle was opened.
+    Board* LiveBoard(const Handle& handle);
+    Board* AttachedByNumber(int number, int& index);
+    FT_STATUS OpenBoard(int index, HandleId& handle);
+
+    Clock& clock_;
+    std::vector<std::unique_ptr<Board>> boards_;
+    std::map<HandleId, Handle> handles_;
+    HandleId nextHandle_ = 1;
+};
+
+} // namespace emulator

@@ -1,0 +1,29 @@
+#include "emulator/ChipProfile.h"
+
+namespace emulator {
+
+namespace {
+
+// Device IDs from the processors' programming specifications: DEV in bits 13-5, REV in
+// bits 4-0. Bits 10-11 of these words are what the board reports as the processor type
+// (1 for the 16F84A, 2 for the 16F877).
+constexpr ChipProfile PIC16F84A_PROFILE{ChipKind::Pic16F84A, "16F84A", 1024, 64, 0x0560};
+constexpr ChipProfile PIC16F877_PROFILE{ChipKind::Pic16F877, "16F877", 8192, 256, 0x09A0};
+
+} // namespace
+
+const ChipProfile& ProfileOf(ChipKind kind)
+{
+    return kind == ChipKind::Pic16F84A ? PIC16F84A_PROFILE : PIC16F877_PROFILE;
+}
+
+std::optional<ChipKind> ChipKindByName(const std::string& name)
+{
+    if (name == PIC16F84A_PROFILE.name)
+        return ChipKind::Pic16F84A;
+    if (name == PIC16F877_PROFILE.name)
+        return ChipKind::Pic16F877;
+    return std::nullopt;
+}
+
+} // namespace emulator

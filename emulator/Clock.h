@@ -1,0 +1,35 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+
+namespace emulator {
+
+// The emulator's notion of time, in milliseconds since the bus was last configured.
+// Real time by default, so that the program waits its real time-outs as it would on a
+// board. In simulated time nothing sleeps: a wait moves the clock forward at once, and
+// the program's own pauses are reported through Advance.
+class Clock {
+public:
+    Clock();
+
+    bool Simulated() const { return simulated_; }
+    // Switching keeps the current reading, so traces stay monotonic across a switch.
+    void SetSimulated(bool simulated);
+
+    void Reset();
+    std::uint64_t Now() const;
+
+    // Simulated time only; in real time the program's pauses have already taken their time.
+    void Advance(std::uint64_t milliseconds);
+
+    // Returns when the clock reads at least `moment`: sleeps in real time, jumps in
+    // simulated time.
+    void WaitUntil(std::uint64_t moment);
+
+private:
+    bool simulated_ = false;
+    std::uint64_t simulatedNow_ = 0;
+    std::chrono::steady_clock::time_point origin_;
+};
+
+} // namespace emulator

@@ -1,0 +1,18 @@
+#pragma once
+// Prototypes of the D2XX functions that libftd2xx.so exports. The program never includes
+// this: it binds the functions by name at run time. Tests that link the emulator directly
+// call them through these declarations.
+#include "link/D2xxTypes.h"
+
+extern "C" {
+FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD flags);
+FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle);
+FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle);
+FT_STATUS FT_Close(FT_HANDLE handle);
+FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received);
+FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written);
+FT_STATUS FT_Purge(FT_HANDLE handle, ULONG mask);
+FT_STATUS FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds, ULONG writeMilliseconds);
+FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* count);
+FT_STATUS FT_ResetDevice(FT_HANDLE handle);
+}

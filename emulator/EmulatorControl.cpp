@@ -1,0 +1,161 @@
+#include "emulator/EmulatorControl.h"
+
+#include <string>
+
+#include "emulator/World.h"
+
+using emulator::Board;
+using emulator::World;
+
+namespace {
+
+// Every control call starts with a clean error text and reports a failure through it.
+int Fail(World& world, const std::string& why)
+{
+    world.lastError = why;
+    return -1;
+}
+
+Board* FindBoard(World& world, int device)
+{
+    Board* board = world.bus.BoardAt(device);
+    if (!board)
+        world.lastError = "no board " + std::to_string(device);
+    return board;
+}
+
+} // namespace
+
+extern "C" {
+
+EMULATOR_EXPORT int EmuConfigure(const char* configurationText)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    return world.Configure(configurationText ? configurationText : "");
+}
+
+EMULATOR_EXPORT void EmuSetSimulatedTime(int enabled)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.clock.SetSimulated(enabled != 0);
+}
+
+EMULATOR_EXPORT void EmuAdvanceClock(unsigned milliseconds)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.clock.Advance(milliseconds);
+}
+
+EMULATOR_EXPORT unsigned long long EmuClockMilliseconds(void)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    return world.clock.Now();
+}
+
+EMULATOR_EXPORT int EmuInjectFault(const char* fault)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    return Fail(world, std::string("faults are not supported yet: ") + (fault ? fault : ""));
+}
+
+EMULATOR_EXPORT void EmuClearFaults(void)
+{
+}
+
+EMULATOR_EXPORT int EmuGetChipWord(int device, unsigned address, unsigned* value)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    (void)address;
+    (void)value;
+    if (!FindBoard(world, device))
+        return -1;
+    return Fail(world, "target chips are not simulated yet");
+}
+
+EMULATOR_EXPORT int EmuSetChipWord(int device, unsigned address, unsigned value)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    (void)address;
+    (void)value;
+    if (!FindBoard(world, device))
+        return -1;
+    return Fail(world, "target chips are not simulated yet");
+}
+
+EMULATOR_EXPORT int EmuGetVersionText(int device, char* buffer, unsigned size)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    (void)buffer;
+    (void)size;
+    if (!FindBoard(world, device))
+        return -1;
+    return Fail(world, "the download firmware is not simulated yet");
+}
+
+EMULATOR_EXPORT int EmuSetVersionText(int device, const char* text)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    (void)text;
+    if (!FindBoard(world, device))
+        return -1;
+    return Fail(world, "the download firmware is not simulated yet");
+}
+
+EMULATOR_EXPORT void EmuSetTraceFile(const char* path)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.lastError.clear();
+    if (!world.trace.Open(path ? path : ""))
+        world.lastError = std::string("cannot append to trace file ") + path;
+}
+
+EMULATOR_EXPORT int EmuSetAttached(int device, int attached)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    if (!board)
+        return -1;
+    if (attached)
+        board->Plug();
+    else
+        board->Unplug();
+    return 0;
+}
+
+EMULATOR_EXPORT int EmuIsOpen(int device)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.lastError.clear();
+    if (!FindBoard(world, device))
+        return -1;
+    return world.bus.IsOpen(device) ? 1 : 0;
+}
+
+EMULATOR_EXPORT int EmuBoardCount(void)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    return world.bus.BoardCount();
+}
+
+EMULATOR_EXPORT const char* EmuLastError(void)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    return world.lastError.c_str();
+}
+
+} // extern "C"

@@ -1,0 +1,55 @@
+#include "emulator/ReceiveQueue.h"
+
+#include <algorithm>
+
+namespace emulator {
+
+void ReceiveQueue::Push(const std::vector<std::uint8_t>& bytes, std::uint64_t arrival)
+{
+    if (bytes.empty())
+        return;
+    lastArrival_ = std::max(arrival, bytes_.empty() ? arrival : lastArrival_);
+    for (std::uint8_t value : bytes)
+        bytes_.push_back({lastArrival_, value});
+}
+
+std::size_t ReceiveQueue::Arrived(std::uint64_t now) const
+{
+    // Arrival moments never decrease along the queue.
+    std::size_t count = 0;
+    while (count < bytes_.size() && bytes_[count].arrival <= now)
+        ++count;
+    return count;
+}
+
+std::optional<std::uint64_t> ReceiveQueue::NextArrival(std::uint64_t now) const
+{
+    const std::size_t arrived = Arrived(now);
+    if (arrived == bytes_.size())
+        return std::nullopt;
+    return bytes_[arrived].arrival;
+}
+
+std::size_t ReceiveQueue::Take(std::uint64_t now, std::uint8_t* out, std::size_t limit)
+{
+    std::size_t taken = 0;
+    while (taken < limit && !bytes_.empty() && bytes_.front().arrival <= now) {
+        out[taken++] = bytes_.front().value;
+        bytes_.pop_front();
+    }
+    return taken;
+}
+
+void ReceiveQueue::PurgeArrived(std::uint64_t now)
+{
+    while (!bytes_.empty() && bytes_.front().arrival <= now)
+        bytes_.pop_front();
+}
+
+void ReceiveQueue::Clear()
+{
+    bytes_.clear();
+    lastArrival_ = 0;
+}
+
+} // namespace emulator

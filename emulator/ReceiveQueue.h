@@ -1,0 +1,37 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace emulator {
+
+// The bytes a board has sent towards the PC, each with the moment it reaches the PC's
+// receive queue. The board is one serial stream: a byte never overtakes one sent before
+// it, so a late acknowledge also delays whatever the board sends after it.
+class ReceiveQueue {
+public:
+    void Push(const std::vector<std::uint8_t>& bytes, std::uint64_t arrival);
+
+    // Bytes that have arrived by `now`, as FT_GetQueueStatus reports them.
+    std::size_t Arrived(std::uint64_t now) const;
+    // The arrival of the first byte still on its way, if any.
+    std::optional<std::uint64_t> NextArrival(std::uint64_t now) const;
+    // Moves up to `limit` arrived bytes to `out`; returns how many.
+    std::size_t Take(std::uint64_t now, std::uint8_t* out, std::size_t limit);
+
+    // A receive purge discards what the driver holds; bytes still on their way arrive later.
+    void PurgeArrived(std::uint64_t now);
+    void Clear();
+
+private:
+    struct TimedByte {
+        std::uint64_t arrival;
+        std::uint8_t value;
+    };
+    std::deque<TimedByte> bytes_;
+    std::uint64_t lastArrival_ = 0;
+};
+
+} // namespace emulator

@@ -1,0 +1,71 @@
+#include "emulator/World.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "emulator/Configuration.h"
+
+namespace emulator {
+
+World& World::Instance()
+{
+    static World world;
+    return world;
+}
+
+World::World()
+{
+    ConfigureFromEnvironment();
+}
+
+void World::ConfigureFromEnvironment()
+{
+    // The program cannot be told about a bad configuration, so the emulator says it on the
+    // standard error stream and shows an empty bus: the user sees "No devices attached".
+    const char* configPath = std::getenv("D2XX_EMULATOR_CONFIG");
+    std::string text;
+    if (configPath && *configPath) {
+        std::ifstream file(configPath);
+        std::ostringstream content;
+        content << file.rdbuf();
+        if (!file) {
+            std::fprintf(stderr, "D2XX emulator: cannot read %s; no boards attached\n", configPath);
+            text = "boards = 0";
+        } else {
+            text = content.str();
+        }
+    }
+    if (const int line = Configure(text); line != 0) {
+        std::fprintf(stderr, "D2XX emulator: %s:%d: %s; no boards attached\n", configPath, line,
+                     lastError.c_str());
+        Configure("boards = 0");
+    }
+    if (const char* tracePath = std::getenv("D2XX_EMULATOR_TRACE"); tracePath && *tracePath) {
+        if (!trace.Open(tracePath))
+            std::fprintf(stderr, "D2XX emulator: cannot append to trace file %s\n", tracePath);
+    }
+}
+
+int World::Configure(const std::string& text)
+{
+    BusSettings settings;
+    std::string error;
+    if (const int line = ParseConfiguration(text, settings, error); line != 0) {
+        lastError = "line " + std::to_string(line) + ": " + error;
+        return line;
+    }
+    if (settings.tracePath && !trace.Open(*settings.tracePath)) {
+        lastError = "cannot append to trace file " + *settings.tracePath;
+        return 1;
+    }
+    if (settings.simulatedTime)
+        clock.SetSimulated(*settings.simulatedTime);
+    bus.Build(settings.boards);
+    clock.Reset();
+    lastError.clear();
+    return 0;
+}
+
+} // namespace emulator
