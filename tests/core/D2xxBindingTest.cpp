@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "emulator/EmulatorControl.h"
+#include "link/D2xxBinding.h"
+#include "support/RecordingMessageSink.h"
+#include "support/TraceFile.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+class D2xxBindingTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(EmuConfigure(nullptr), 0); }
+    RecordingMessageSink sink;
+};
+
+TEST_F(D2xxBindingTest, BindsTheEmulatorByNameAndReachesItsBoards)
+{
+    TraceFile trace("binding");
+    D2xxBinding binding(sink);
+    EXPECT_EQ(binding.LoadDriver(), 0);
+    EXPECT_EQ(sink.messages, Messages{});
+
+    DWORD count = 0;
+    EXPECT_EQ(binding.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 2u) << "the emulator's default bus holds two boards";
+
+    EXPECT_EQ(binding.OpenEx("TVRB0001", FT_OPEN_BY_SERIAL_NUMBER), FT_OK);
+    EXPECT_TRUE(binding.IsDeviceOpen());
+    EXPECT_EQ(binding.Purge(FT_PURGE_RX), FT_OK);
+    EXPECT_EQ(binding.SetTimeouts(200, 200), FT_OK);
+    DWORD waiting = 99;
+    EXPECT_EQ(binding.GetQueueStatus(&waiting), FT_OK);
+    EXPECT_EQ(waiting, 0u);
+    EXPECT_EQ(binding.Close(), FT_OK);
+    EXPECT_FALSE(binding.IsDeviceOpen());
+    EXPECT_NE(binding.OpenEx("tvrb0001", FT_OPEN_BY_SERIAL_NUMBER), FT_OK)
+        << "serial numbers are case sensitive";
+    EXPECT_EQ(trace.Count("FT_ResetDevice"), 0) << "looked up, never called";
+}
+
+TEST_F(D2xxBindingTest, NeverHandsAClosedHandleToTheDriver)
+{
+    TraceFile trace("closed-handle");
+    D2xxBinding binding(sink);
+    ASSERT_EQ(binding.LoadDriver(), 0);
+
+    // Nothing opened yet: closing calls nothing, the device calls fail with 1.
+    EXPECT_EQ(binding.Close(), FT_OK);
+    unsigned char buffer[4] = {};
+    DWORD moved = 0;
+    EXPECT_EQ(binding.Write(buffer, 4, &moved), FT_INVALID_HANDLE);
+    EXPECT_EQ(binding.Read(buffer, 4, &moved), FT_INVALID_HANDLE);
+
+    ASSERT_EQ(binding.Open(0), FT_OK);
+    EXPECT_EQ(binding.Close(), FT_OK);
+    EXPECT_EQ(binding.Close(), FT_OK);
+    EXPECT_EQ(binding.Purge(FT_PURGE_RX), FT_INVALID_HANDLE);
+    EXPECT_EQ(binding.SetTimeouts(1000, 1000), FT_INVALID_HANDLE);
+
+    EXPECT_EQ(trace.Count("FT_Close"), 1);
+    EXPECT_EQ(trace.Count("FT_Write") + trace.Count("FT_Read") + trace.Count("FT_Purge") +
+                  trace.Count("FT_SetTimeouts"),
+              0);
+    EXPECT_EQ(sink.messages, Messages{});
+}
+
+TEST_F(D2xxBindingTest, AMissingLibraryIsReportedOnceAndEveryCallSaysSo)
+{
+    D2xxBinding binding(sink, "libftd2xx-absent.so");
+    EXPECT_EQ(binding.LoadDriver(), 1);
+    DWORD count = 0;
+    EXPECT_EQ(binding.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_INVALID_HANDLE);
+    EXPECT_EQ(binding.Open(0), FT_INVALID_HANDLE);
+    EXPECT_EQ(binding.Close(), FT_OK) << "nothing is open, so nothing is called";
+    EXPECT_EQ(sink.messages,
+              (Messages{"Error: Can't Load ftd2xx.dll driver software -- The Search and Connect "
+                        "functions will not work.",
+                        "FT_ListDevices is not valid!", "FT_Open is not valid!"}));
+}
+
+TEST_F(D2xxBindingTest, ALibraryWithoutResetDeviceKeepsTheEntriesBeforeIt)
+{
+    D2xxBinding binding(sink, QUILLET_PARTIAL_DRIVER);
+    EXPECT_EQ(binding.LoadDriver(), 1);
+    EXPECT_EQ(sink.messages, Messages{"Error: Can't Find FT_ResetDevice"});
+    sink.messages.clear();
+
+    ASSERT_EQ(binding.Open(0), FT_OK);
+    unsigned char buffer[2] = {0x05, 0x0A};
+    DWORD moved = 0;
+    EXPECT_EQ(binding.Write(buffer, 2, &moved), FT_OK);
+    EXPECT_EQ(binding.Read(buffer, 2, &moved), FT_OK);
+    DWORD count = 0;
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_EQ(binding.Purge(FT_PURGE_RX), FT_INVALID_HANDLE);
+        EXPECT_EQ(binding.SetTimeouts(1000, 1000), FT_INVALID_HANDLE);
+        EXPECT_EQ(binding.GetQueueStatus(&count), FT_INVALID_HANDLE);
+    }
+    EXPECT_EQ(binding.Close(), FT_OK);
+    const Messages notValid{"FT_Purge is not valid!", "FT_SetTimeouts is not valid!",
+                            "FT_GetQueueStatus is not valid!"};
+    Messages twice = notValid;
+    twice.insert(twice.end(), notValid.begin(), notValid.end());
+    EXPECT_EQ(sink.messages, twice) << "a missing entry point speaks on every call";
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+#include "WindowFixture.h"
+
+#include <QAbstractButton>
+#include <QSettings>
+
+#include "app/SettingsProfile.h"
+#include "emulator/EmulatorControl.h"
+
+WindowFixture::WindowFixture(const std::string& driverLibrary)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quillet1"));
+    qputenv("XDG_CONFIG_HOME", settingsFolder_.path().toLocal8Bit());
+    EmuConfigure(nullptr);
+    window_ = std::make_unique<CDownloadDlg>(sink, driverLibrary);
+}
+
+WindowFixture::~WindowFixture() = default;
+
+void WindowFixture::Restart(const std::string& driverLibrary)
+{
+    window_.reset();
+    sink.messages.clear();
+    window_ = std::make_unique<CDownloadDlg>(sink, driverLibrary);
+}
+
+void WindowFixture::Click(int id) const
+{
+    Find<QAbstractButton>(id)->click();
+}
+
+bool WindowFixture::IsEnabled(int id) const
+{
+    return window_->findChild<QWidget*>(QString::number(id))->isEnabled();
+}
+
+QString WindowFixture::ProfileValue(const char* key) const
+{
+    const QSettings profile(SettingsProfile::FilePath(), QSettings::IniFormat);
+    return profile.value(QStringLiteral("MyQuilletTestAp/") + key).toString();
+}
+
+void WindowFixture::SetProfileValue(const char* key, const QString& value) const
+{
+    QSettings profile(SettingsProfile::FilePath(), QSettings::IniFormat);
+    profile.setValue(QStringLiteral("MyQuilletTestAp/") + key, value);
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "emulator/EmulatorControl.h"
+
+// Points the emulator's trace at a fresh temporary file for the life of the object, and
+// reads back the calls and the bytes that crossed the wire.
+class TraceFile {
+public:
+    explicit TraceFile(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() / ("quillet-" + name + ".trace"))
+    {
+        std::filesystem::remove(path_);
+        EmuSetTraceFile(path_.c_str());
+    }
+    ~TraceFile() { EmuSetTraceFile(nullptr); }
+    TraceFile(const TraceFile&) = delete;
+    TraceFile& operator=(const TraceFile&) = delete;
+
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(path_);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    // How many calls of a D2XX function the trace holds.
+    int Count(const std::string& function) const
+    {
+        int count = 0;
+        for (const std::string& line : Lines())
+            count += line.find(" " + function + "(") != std::string::npos ? 1 : 0;
+        return count;
+    }
+
+    // Every byte written by FT_Write, in order, as upper-case hex separated by spaces.
+    std::string Written() const { return Field("tx="); }
+    // Every byte returned by FT_Read, in order.
+    std::string Received() const { return Field("rx="); }
+
+private:
+    std::string Field(const std::string& key) const
+    {
+        std::string bytes;
+        for (const std::string& line : Lines()) {
+            const auto start = line.find(key);
+            if (start == std::string::npos)
+                continue;
+            const auto from = start + key.size();
+            // The bytes run until the next " name=" or " ->".
+            auto end = line.find('=', from);
+            end = end == std::string::npos ? line.find(" ->", from) : line.rfind(' ', end);
+            std::string run = line.substr(from, end - from);
+            while (!run.empty() && run.back() == ' ')
+                run.pop_back();
+            if (run.empty())
+                continue;
+            if (!bytes.empty())
+                bytes += ' ';
+            bytes += run;
+        }
+        return bytes;
+    }
+
+    std::filesystem::path path_;
+};
