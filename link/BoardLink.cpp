@@ -1,0 +1,72 @@
+#include "link/BoardLink.h"
+
+#include "link/CommandSet.h"
+#include "link/D2xxBinding.h"
+#include "link/DeviceSelection.h"
+#include "link/LinkHost.h"
+#include "link/NibbleFraming.h"
+#include "link/Pause.h"
+
+BoardLink::BoardLink(D2xxBinding& driver, LinkHost& host, MessageSink& messages)
+    : driver_(driver), host_(host), messages_(messages)
+{
+}
+
+int BoardLink::SendCommand(std::uint16_t word, bool openFirst)
+{
+    if (openFirst) {
+        const int opened = OpenSelectedDevice(driver_, host_, messages_);
+        if (opened != 0) {
+            driver_.Close();
+            MarkNotConnected();
+            return opened;
+        }
+        // Bytes left from an earlier exchange must not be taken for this one's answer.
+        driver_.Purge(FT_PURGE_RX);
+        driver_.SetTimeouts(TIMEOUT_COMMAND_MS, TIMEOUT_COMMAND_MS);
+    }
+    Pause(PAUSE_BEFORE_COMMAND_MS);
+
+    const auto command = EncodeWord(word);
+    FT_STATUS status = Write(command.data(), static_cast<DWORD>(command.size()));
+    if (status != FT_OK) {
+        driver_.Close();
+        MarkNotConnected();
+        return static_cast<int>(status);
+    }
+    std::uint8_t answer[BYTE_NIBBLES] = {};
+    DWORD received = 0;
+    status = Read(answer, BYTE_NIBBLES, received);
+    if (status != FT_OK) {
+        driver_.Close();
+        MarkNotConnected();
+        return static_cast<int>(status);
+    }
+    // An answer cut short by the time-out counts as a wrong one.
+    if (received < BYTE_NIBBLES || DecodeByte(answer) != ACK_BYTE) {
+        MarkNotConnected();
+        return SEND_WRONG_ACK;
+    }
+    return 0;
+}
+
+void BoardLink::MarkNotConnected()
+{
+    host_.MarkNotConnected();
+}
+
+FT_STATUS BoardLink::Write(const std::uint8_t* bytes, DWORD count)
+{
+    DWORD written = 0;
+    return driver_.Write(bytes, count, &written);
+}
+
+FT_STATUS BoardLink::Read(std::uint8_t* bytes, DWORD count, DWORD& received)
+{
+    received = 0;
+    const FT_STATUS status = driver_.Read(bytes, count, &received);
+    // A driver never reports more than asked for; a count beyond it is not trusted.
+    if (received > count)
+        received = count;
+    return status;
+}
