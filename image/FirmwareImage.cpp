@@ -5,19 +5,6 @@ FirmwareImage::FirmwareImage()
     Fill(ERASED_WORD);
 }
 
-std::int32_t FirmwareImage::Get(int address) const
-{
-    return Contains(address) ? entries_[static_cast<std::size_t>(address)] : 0;
-}
-
-bool FirmwareImage::Set(int address, std::int32_t value)
-{
-    if (!Contains(address))
-        return false;
-    entries_[static_cast<std::size_t>(address)] = value;
-    return true;
-}
-
 void FirmwareImage::Fill(std::int32_t value)
 {
     entries_.fill(value);

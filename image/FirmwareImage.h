@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // The word-addressed image of every memory of the target: program memory from 0, the ID
@@ -48,10 +49,19 @@ public:
     }
 
     // The entry at a word address; 0 for an address outside the table.
-    std::int32_t Get(int address) const;
+    std::int32_t Get(int address) const
+    {
+        return Contains(address) ? entries_[static_cast<std::size_t>(address)] : 0;
+    }
 
     // Stores an entry; refuses (false, nothing written) an address outside the table.
-    bool Set(int address, std::int32_t value);
+    bool Set(int address, std::int32_t value)
+    {
+        if (!Contains(address))
+            return false;
+        entries_[static_cast<std::size_t>(address)] = value;
+        return true;
+    }
 
     // Sets every entry to the initial contents of a load in the given mode.
     void Reset(HexLoadMode mode);
