@@ -1,9 +1,21 @@
 #include "emulator/Board.h"
 
+#include <cstdio>
+#include <filesystem>
+
+#include "emulator/BoardStateFile.h"
+
 namespace emulator {
 
-Board::Board(const BoardSettings& settings) : settings_(settings), attached_(settings.attached)
+Board::Board(int index, const BoardSettings& settings)
+    : index_(index), settings_(settings), attached_(settings.attached), chip_(settings.chip),
+      version_(settings.version)
 {
+}
+
+Board::~Board()
+{
+    SaveState();
 }
 
 void Board::Plug()
@@ -13,6 +25,7 @@ void Board::Plug()
     attached_ = true;
     ++generation_;
     queue_.Clear();
+    firmware_.Reset();
 }
 
 void Board::Unplug()
@@ -22,6 +35,30 @@ void Board::Unplug()
     attached_ = false;
     ++generation_;
     queue_.Clear();
+}
+
+std::uint16_t Board::ProcessorAnswer() const
+{
+    if (settings_.processorAnswer == PROCESSOR_ANSWER_OF_CHIP)
+        return chip_.Profile().deviceId;
+    return static_cast<std::uint16_t>(settings_.processorAnswer);
+}
+
+void Board::SaveState()
+{
+    if (!changed_ || settings_.statePath.empty())
+        return;
+    std::string error;
+    if (!SaveBoardState(settings_.statePath, chip_, version_, error))
+        std::fprintf(stderr, "D2XX emulator: %s\n", error.c_str());
+    changed_ = false;
+}
+
+bool Board::LoadState(std::string& error)
+{
+    if (settings_.statePath.empty() || !std::filesystem::exists(settings_.statePath))
+        return true;
+    return LoadBoardState(settings_.statePath, chip_, version_, error);
 }
 
 } // namespace emulator

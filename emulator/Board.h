@@ -2,32 +2,57 @@
 #include <string>
 
 #include "emulator/Configuration.h"
+#include "emulator/DownloadFirmware.h"
 #include "emulator/ReceiveQueue.h"
+#include "emulator/TargetChip.h"
 
 namespace emulator {
 
-// One TVR-IO board as the bus sees it: the identity stored in its FIFO chip's EEPROM, whether
-// it is plugged in, and the bytes it has sent towards the PC.
+// One TVR-IO board: the identity stored in its FIFO chip's EEPROM, whether it is plugged in,
+// the bytes it has sent towards the PC, its download microcontroller and the target chip.
 class Board {
 public:
-    explicit Board(const BoardSettings& settings);
+    // `index` is the board's place in the configuration, which faults and tests name it by.
+    Board(int index, const BoardSettings& settings);
+    ~Board();
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
 
+    int Index() const { return index_; }
     const std::string& Serial() const { return settings_.serial; }
     const std::string& Description() const { return settings_.description; }
 
     bool Attached() const { return attached_; }
-    // Counts plug-ins: a handle opened before an unplug stays dead after the board returns.
+    // Counts plug-ins and unplugs: a handle opened before an unplug stays dead after the
+    // board returns.
     unsigned Generation() const { return generation_; }
     void Plug();
     void Unplug();
 
     ReceiveQueue& Queue() { return queue_; }
+    DownloadFirmware& Firmware() { return firmware_; }
+    TargetChip& Chip() { return chip_; }
+    VersionText& Version() { return version_; }
+    const RevisionText& Revision() const { return settings_.revision; }
+    std::uint16_t ProcessorAnswer() const;
+
+    // The chip or the version text changed; SaveState writes them when a state file is set.
+    void MarkChanged() { changed_ = true; }
+    void SaveState();
+    // Takes the memories and version text of the state file, if there is one. On an
+    // unreadable file the board starts as configured and `error` says why.
+    bool LoadState(std::string& error);
 
 private:
+    int index_;
     BoardSettings settings_;
     bool attached_;
     unsigned generation_ = 0;
     ReceiveQueue queue_;
+    TargetChip chip_;
+    VersionText version_;
+    DownloadFirmware firmware_{*this};
+    bool changed_ = false;
 };
 
 } // namespace emulator

@@ -1,5 +1,6 @@
 #include "emulator/Bus.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace emulator {
@@ -24,8 +25,13 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
     handles_.clear();
     nextHandle_ = 1;
     boards_.clear();
-    for (const BoardSettings& settings : boards)
-        boards_.push_back(std::make_unique<Board>(settings));
+    for (const BoardSettings& settings : boards) {
+        boards_.push_back(std::make_unique<Board>(BoardCount(), settings));
+        std::string error;
+        if (!boards_.back()->LoadState(error))
+            std::fprintf(stderr, "D2XX emulator: %s; board %s starts as configured\n", error.c_str(),
+                         settings.serial.c_str());
+    }
 }
 
 Board* Bus::BoardAt(int index)
@@ -134,6 +140,7 @@ FT_STATUS Bus::OpenBoard(int index, HandleId& handle)
     Board& board = *boards_[static_cast<std::size_t>(index)];
     handle = nextHandle_++;
     handles_[handle] = Handle{index, board.Generation()};
+    board.Firmware().Reset();
     return FT_OK;
 }
 
@@ -153,8 +160,10 @@ Board* Bus::LiveBoard(const Handle& handle)
 
 FT_STATUS Bus::Close(HandleId handle)
 {
-    if (!Find(handle))
+    Handle* open = Find(handle);
+    if (!open)
         return FT_INVALID_HANDLE;
+    boards_[static_cast<std::size_t>(open->board)]->SaveState();
     handles_.erase(handle);
     return FT_OK;
 }
@@ -229,6 +238,9 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
         return FT_IO_ERROR;
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
+    // The FIFO hands the bytes to the download microcontroller at once; its answers go into
+    // the receive queue with the moment they arrive.
+    board->Firmware().Receive(buffer, count, clock_.Now());
     written = count;
     return FT_OK;
 }

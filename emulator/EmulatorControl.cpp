@@ -1,5 +1,7 @@
 #include "emulator/EmulatorControl.h"
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "emulator/World.h"
@@ -14,6 +16,13 @@ int Fail(World& world, const std::string& why)
 {
     world.lastError = why;
     return -1;
+}
+
+std::string Hex(unsigned value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
 }
 
 Board* FindBoard(World& world, int device)
@@ -71,43 +80,67 @@ EMULATOR_EXPORT int EmuGetChipWord(int device, unsigned address, unsigned* value
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
-    (void)address;
-    (void)value;
-    if (!FindBoard(world, device))
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    if (!board)
         return -1;
-    return Fail(world, "target chips are not simulated yet");
+    const std::optional<unsigned> cell = board->Chip().Cell(address);
+    if (!cell || !value)
+        return Fail(world, "no cell at " + Hex(address) + " in a " + board->Chip().Profile().name);
+    *value = *cell;
+    return 0;
 }
 
 EMULATOR_EXPORT int EmuSetChipWord(int device, unsigned address, unsigned value)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
-    (void)address;
-    (void)value;
-    if (!FindBoard(world, device))
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    if (!board)
         return -1;
-    return Fail(world, "target chips are not simulated yet");
+    if (!board->Chip().SetCell(address, value))
+        return Fail(world, "no cell at " + Hex(address) + " in a " + board->Chip().Profile().name);
+    board->MarkChanged();
+    board->SaveState();
+    return 0;
 }
 
 EMULATOR_EXPORT int EmuGetVersionText(int device, char* buffer, unsigned size)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
-    (void)buffer;
-    (void)size;
-    if (!FindBoard(world, device))
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    if (!board)
         return -1;
-    return Fail(world, "the download firmware is not simulated yet");
+    if (!buffer || size == 0)
+        return Fail(world, "no buffer for the version text");
+    const emulator::VersionText& version = board->Version();
+    unsigned length = 0;
+    while (length < version.size() && version[length] != 0 && length + 1 < size) {
+        buffer[length] = static_cast<char>(version[length]);
+        ++length;
+    }
+    buffer[length] = '\0';
+    return 0;
 }
 
 EMULATOR_EXPORT int EmuSetVersionText(int device, const char* text)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
-    (void)text;
-    if (!FindBoard(world, device))
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    if (!board)
         return -1;
-    return Fail(world, "the download firmware is not simulated yet");
+    const std::string value = text ? text : "";
+    if (value.size() > emulator::VERSION_TEXT_LENGTH)
+        return Fail(world, "a version text has at most 16 characters");
+    board->Version() = emulator::FixedText<emulator::VERSION_TEXT_LENGTH>(value);
+    board->MarkChanged();
+    board->SaveState();
+    return 0;
 }
 
 EMULATOR_EXPORT void EmuSetTraceFile(const char* path)

@@ -1,0 +1,106 @@
+#include "emulator/BoardStateFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "emulator/TextFields.h"
+
+namespace emulator {
+
+namespace {
+
+constexpr char HEADER[] = "# TVR-IO board emulator state: target chip and version text";
+
+std::string VersionHex(const VersionText& version)
+{
+    std::string text;
+    char digits[3];
+    for (std::uint8_t c : version) {
+        std::snprintf(digits, sizeof digits, "%02X", c);
+        text += digits;
+    }
+    return text;
+}
+
+bool ParseVersionHex(const std::string& text, VersionText& version)
+{
+    if (text.size() != 2 * VERSION_TEXT_LENGTH)
+        return false;
+    for (std::size_t i = 0; i < VERSION_TEXT_LENGTH; ++i) {
+        const std::optional<unsigned long> value = ParseNumber("0x" + text.substr(2 * i, 2));
+        if (!value)
+            return false;
+        version[i] = static_cast<std::uint8_t>(*value);
+    }
+    return true;
+}
+
+} // namespace
+
+bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
+                    std::string& error)
+{
+    // Written beside the old file and renamed over it, so that a crash never leaves half a state.
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << HEADER << "\nprocessor " << chip.Profile().name << "\nversion " << VersionHex(version) << "\n";
+        char line[32];
+        for (unsigned address : chip.Addresses()) {
+            const unsigned value = *chip.Cell(address);
+            if (value == chip.ErasedCell(address))
+                continue;
+            std::snprintf(line, sizeof line, "cell %04X %04X\n", address, value);
+            file << line;
+        }
+        if (!file) {
+            error = "cannot write " + temporary;
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot replace " + path;
+        return false;
+    }
+    return true;
+}
+
+bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& version,
+                    std::string& error)
+{
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read " + path;
+        return false;
+    }
+    TargetChip loaded(chip.Profile().kind);
+    VersionText loadedVersion = version;
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        const std::vector<std::string> words = SplitWords(line);
+        if (words.empty() || words[0][0] == '#')
+            continue;
+        bool good = false;
+        if (words[0] == "processor" && words.size() == 2) {
+            good = words[1] == chip.Profile().name;
+        } else if (words[0] == "version" && words.size() == 2) {
+            good = ParseVersionHex(words[1], loadedVersion);
+        } else if (words[0] == "cell" && words.size() == 3) {
+            const std::optional<unsigned long> address = ParseNumber("0x" + words[1]);
+            const std::optional<unsigned long> value = ParseNumber("0x" + words[2]);
+            good = address && value && loaded.SetCell(static_cast<unsigned>(*address), static_cast<unsigned>(*value));
+        }
+        if (!good) {
+            error = path + ":" + std::to_string(number) + ": not a state line for a " +
+                    chip.Profile().name + ": " + line;
+            return false;
+        }
+    }
+    chip = loaded;
+    version = loadedVersion;
+    return true;
+}
+
+} // namespace emulator

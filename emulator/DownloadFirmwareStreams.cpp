@@ -1,0 +1,129 @@
+// The program and read streams of the download firmware.
+#include "emulator/Board.h"
+#include "emulator/DownloadFirmware.h"
+#include "emulator/NibbleCodec.h"
+
+namespace emulator {
+
+namespace {
+
+StreamPart PartOfAddress(unsigned address)
+{
+    if (address >= CLOSING_BLOCK_ADDRESS)
+        return StreamPart::Closing;
+    if (address >= EEPROM_ADDRESS)
+        return StreamPart::Eeprom;
+    if (address >= CONFIG_AREA_ADDRESS)
+        return StreamPart::Config;
+    return StreamPart::Program;
+}
+
+} // namespace
+
+void DownloadFirmware::ProgramBlock(std::uint64_t now)
+{
+    const unsigned address = DecodeNibbles(unit_.data(), WORD_NIBBLES);
+    std::array<std::uint16_t, BLOCK_DATA_WORDS> words{};
+    for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i)
+        words[i] = static_cast<std::uint16_t>(DecodeNibbles(&unit_[WORD_NIBBLES * (i + 1)], WORD_NIBBLES));
+
+    const StreamPart part = PartOfAddress(address);
+    ++programBlocks_[static_cast<std::size_t>(part)];
+    TargetChip& chip = board_.Chip();
+    switch (part) {
+    case StreamPart::Program:
+        for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i)
+            chip.WriteProgram(address + i, words[i]);
+        break;
+    case StreamPart::Config:
+        for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i)
+            chip.WriteConfigArea(address - CONFIG_AREA_ADDRESS + i, words[i]);
+        break;
+    case StreamPart::Eeprom:
+        // Only entries marked by the PC are written; the others keep what the chip holds.
+        for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i) {
+            if (words[i] & EEPROM_WRITE_MARK)
+                chip.WriteEeprom(address - EEPROM_ADDRESS + i, static_cast<std::uint8_t>(words[i]));
+        }
+        break;
+    case StreamPart::Closing:
+        // The closing block only ends the stream; its words repeat the first block.
+        break;
+    }
+    board_.MarkChanged();
+    SendByte(ACK_BYTE, now);
+    if (part == StreamPart::Closing) {
+        state_ = State::Command;
+        board_.SaveState();
+    }
+}
+
+unsigned DownloadFirmware::ReadPartBlocks(StreamPart part) const
+{
+    switch (part) {
+    case StreamPart::Program:
+        return layout_.programBlocks;
+    case StreamPart::Config:
+        return 1;
+    case StreamPart::Eeprom:
+        return layout_.eepromBlocks;
+    case StreamPart::Closing:
+        break;
+    }
+    return 0;
+}
+
+std::vector<std::uint8_t> DownloadFirmware::ReadBlockBytes() const
+{
+    const TargetChip& chip = board_.Chip();
+    std::vector<std::uint8_t> bytes;
+    switch (readPart_) {
+    case StreamPart::Program:
+        for (unsigned i = 0; i < READ_PROGRAM_BLOCK_WORDS; ++i)
+            AppendNibbles(bytes, chip.ReadProgram(readBlock_ * READ_PROGRAM_BLOCK_WORDS + i), WORD_NIBBLES);
+        break;
+    case StreamPart::Config:
+        for (unsigned i = 0; i < CONFIG_AREA_WORDS; ++i)
+            AppendNibbles(bytes, chip.ReadConfigArea(i), WORD_NIBBLES);
+        break;
+    case StreamPart::Eeprom:
+        for (unsigned i = 0; i < READ_EEPROM_BLOCK_BYTES; ++i)
+            AppendNibbles(bytes, chip.ReadEeprom(readBlock_ * READ_EEPROM_BLOCK_BYTES + i), BYTE_NIBBLES);
+        break;
+    case StreamPart::Closing:
+        break;
+    }
+    return bytes;
+}
+
+void DownloadFirmware::SendReadBlock(std::uint64_t now)
+{
+    Send(ReadBlockBytes(), now);
+}
+
+void DownloadFirmware::ReadReply(std::uint64_t now)
+{
+    const unsigned reply = DecodeNibbles(unit_.data(), BYTE_NIBBLES);
+    if (reply == REPEAT_BYTE) {
+        SendReadBlock(now);
+        return;
+    }
+    if (reply != ACK_BYTE) {
+        // Anything else means the PC has lost the stream; wait for a command word.
+        state_ = State::Command;
+        return;
+    }
+    if (++readBlock_ == ReadPartBlocks(readPart_)) {
+        readBlock_ = 0;
+        readPart_ = readPart_ == StreamPart::Program ? StreamPart::Config
+                    : readPart_ == StreamPart::Config ? StreamPart::Eeprom
+                                                      : StreamPart::Closing;
+    }
+    if (readPart_ == StreamPart::Closing) {
+        state_ = State::Command;
+        return;
+    }
+    SendReadBlock(now);
+}
+
+} // namespace emulator
