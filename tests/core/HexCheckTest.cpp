@@ -98,6 +98,9 @@ TEST(HexCheck, RecordsAndLines)
     const std::string code = Record(0x0000, DATA, {0x8A, 0x01}); // word 0x018A at 0
     const std::string config = Record(CONFIG_BYTE_ADDRESS, DATA, {0xF2, 0x3F});
     const std::string bad = ":0200000005280F\n"; // word 0x2805 at 0, checksum should be D1
+    constexpr int FIRST_PAST_84A = 0x0800;  // byte address of word 0x0400, past the 16F84A's 1024
+    constexpr int LAST_8_OF_84A = 0x07F0;   // byte address of word 0x03F8
+    constexpr std::uint16_t OTHER_CONFIG = 0x3FFE; // 16F84A: CP off, power-up timer off, watchdog on, HS
     // 64 zero bytes at 0 (count 0x40, checksum 0xC0): a 139-character line
     const std::string longRecord = ":40000000" + std::string(128, '0') + "C0\n";
     std::string longBad = longRecord;
@@ -111,25 +114,21 @@ TEST(HexCheck, RecordsAndLines)
         {"record longer than 41 bytes", longRecord, F84A, HEX_FILE_OK, {}},
         {"long record with a bad checksum", longBad, F84A, HEX_CHECKSUM_ERROR, {}},
         {"checksum error wins over too large",
-         Record(0x0800, DATA, {0, 0}) + bad, F84A, HEX_CHECKSUM_ERROR, {}},
+         Record(FIRST_PAST_84A, DATA, {0, 0}) + bad, F84A, HEX_CHECKSUM_ERROR, {}},
         {"record filling the last 8 words of the 16F84A",
-         Record(0x07F0, DATA, {1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0}), F84A, HEX_FILE_OK, {}},
-        {"16F877 takes words between 0x0400 and 0x1FFF",
-         Record(0x0800, DATA, {0, 0}) + Record(0x3FFE, DATA, {0, 0}), F877, HEX_FILE_OK, {}},
+         Record(LAST_8_OF_84A, DATA, {1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0}), F84A, HEX_FILE_OK, {}},
         {"record from 0x2000 to 0x2007 carries the configuration word",
-         Record(ID_BYTE_ADDRESS, DATA, {1, 0, 2, 0, 3, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0xF2, 0x3F}),
+         Record(ID_BYTE_ADDRESS, DATA, {1, 0, 2, 0, 3, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0xF2, 0x3F}), // IDs 1-4, 3FF2
          F84A, HEX_FILE_OK, {BLINK_CONFIG}},
         {"several configuration records, last one wins",
-         config + Record(CONFIG_BYTE_ADDRESS, DATA, {0xFE, 0x3F}), F84A, HEX_FILE_OK, {BLINK_CONFIG, 0x3FFE}},
-        {"extended segment record moves data out",
+         config + Record(CONFIG_BYTE_ADDRESS, DATA, {0xFE, 0x3F}), F84A, HEX_FILE_OK, {BLINK_CONFIG, OTHER_CONFIG}},
+        {"extended segment record moves data out", // segment 1: 16 bytes up
          Record(0, EXTENDED_SEGMENT, {0x00, 0x01}) + code, F877, HEX_TOO_LARGE, {}},
-        {"extended address back to 0 brings data back",
+        {"extended address back to 0 brings data back", // linear 1 (64 KiB up), then 0
          Record(0, EXTENDED_LINEAR, {0x00, 0x01}) + Record(0, EXTENDED_LINEAR, {0, 0}) + config,
          F877, HEX_FILE_OK, {BLINK_CONFIG}},
-        {"extended address without its 2 bytes", Record(0, EXTENDED_LINEAR, {}) + code, F877, HEX_TOO_LARGE, {}},
-        {"odd byte count", Record(0x0000, DATA, {0x01, 0x28, 0x05}), F84A, HEX_FILE_OK, {}},
+        // 3 data bytes announced, two and a half there, no checksum
         {"count larger than the line", ":0300000001280\n", F84A, HEX_CHECKSUM_ERROR, {}},
-        {"lone colon with its line feed", ":\n", F84A, HEX_CHECKSUM_ERROR, {}},
     };
     for (const TextCase& c : cases) {
         Words applied;

@@ -17,6 +17,9 @@ TEST(HexLoad, InitialContentsOfBothModes)
     FirmwareImage image;
     image.Fill(0x1234); // whatever an earlier operation left
     LoadHexText("", HexLoadMode::Programming, image);
+    // The first and last entry of each region: program memory (erased 0x3FFF), the ID and
+    // further words of the configuration block (0x3F80), the configuration word, the gap
+    // before the EEPROM, the 256 EEPROM bytes (0), and the entries past them.
     const Entries programming = {{0x0000, 0x3FFF}, {0x1FFF, 0x3FFF}, {0x2000, 0x3F80}, {0x2006, 0x3F80},
                                  {0x2007, 0x3FFF}, {0x20FF, 0x3FFF}, {0x2100, 0}, {0x21FF, 0},
                                  {0x2200, 0x3FFF}, {0x2327, 0x3FFF}};

@@ -62,15 +62,16 @@ TEST(ViewListing, OnlyGroupsTheFileSupplies)
               (Lines{P, "1FFC:   3FFF   3FFF   3FFF   1234", C, E, "22FC:   AB   xx   xx   xx"}));
 }
 
+// What a Read might bring: a cleared target with a few values at the edges of its memories.
 FirmwareImage TargetImage()
 {
     FirmwareImage image;
     image.Fill(0);
-    image.Set(0x0000, 0x2805);
-    image.Set(0x03FF, 0x3FFF);
-    image.Set(CONFIG_WORD_ADDRESS, 0x3FF2);
-    image.Set(EEPROM_ADDRESS, 0x12);
-    image.Set(EEPROM_ADDRESS + 0xFF, 0xEF); // the 16F877's last EEPROM byte
+    image.Set(0x0000, 0x2805);               // goto 0x005 at the reset vector
+    image.Set(0x03FF, 0x3FFF);               // the 16F84A's last program word, erased
+    image.Set(CONFIG_WORD_ADDRESS, 0x3FF2);  // CP off, power-up timer on, watchdog off, HS
+    image.Set(EEPROM_ADDRESS, 0x12);         // first EEPROM byte
+    image.Set(EEPROM_ADDRESS + 0xFF, 0xEF);  // the 16F877's last EEPROM byte
     return image;
 }
 
