@@ -8,7 +8,9 @@
 
 #include "image/ConfigWord.h"
 #include "image/ProcessorProfile.h"
+#include "link/BoardLink.h"
 #include "link/D2xxBinding.h"
+#include "link/LinkHost.h"
 
 #include "app/CHelpDlg.h"
 #include "app/CSplashDlg.h"
@@ -19,7 +21,7 @@ class QProgressBar;
 
 // The main window: owner of every piece of state of the program, host of one handler per
 // control. Operations run to their end inside their handler, on the window's thread.
-class CDownloadDlg : public QDialog {
+class CDownloadDlg : public QDialog, public LinkHost {
     Q_OBJECT
 
 public:
@@ -98,6 +100,16 @@ private:
     void OnConnect();
     void OnWriteVersion();
 
+public:
+    // What the board link shows in the window and reads from it (ConnectionHandlers.cpp).
+    void MarkNotConnected() override;
+    DeviceSelection ReadSelection() override;
+    void FocusSearchText() override;
+    void ShowStatus(const std::string& text) override;
+    void ShowRevision(const std::string& text) override;
+    void TakeProcessorAnswer(ProcessorAnswer answer) override;
+
+private:
     // HEX file and its listing (ImageHandlers.cpp).
     void OnOpen();
     void OnView();
@@ -111,6 +123,9 @@ private:
 
     MessageSink& messages_;
     D2xxBinding driver_;
+    BoardLink link_{driver_, *this, messages_};
+    // The line last chosen in the Target Select Dialog; kept from one Search to the next.
+    QString selectedDevice_;
 
     // Members exchanged with the controls by UpdateData, in transfer order.
     QString statusText_;

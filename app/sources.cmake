@@ -6,6 +6,7 @@ target_sources(quillet_gui PRIVATE
   app/CDownloadDlgLayout.cpp
   app/CHelpDlg.cpp
   app/CSplashDlg.cpp
+  app/CTargetSelectDlg.cpp
   app/ConnectionHandlers.cpp
   app/DeviceSelectionHandlers.cpp
   app/HelpHandlers.cpp

@@ -71,14 +71,13 @@ FT_STATUS CountDevices(D2xxBinding& driver, DWORD& count)
     return driver.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY);
 }
 
-FT_STATUS ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
-                          std::vector<std::string>& names)
+DeviceListResult ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
+                                 std::vector<std::string>& names)
 {
     names.clear();
     DWORD counted = 0;
-    FT_STATUS status = CountDevices(driver, counted);
-    if (status != FT_OK)
-        return status;
+    if (CountDevices(driver, counted) != FT_OK)
+        return DEVICE_LIST_COUNT_FAILED;
 
     // Every entry but the last gets its buffer, whatever the count said: the driver fills
     // one buffer per device attached when it answers, which may be more than were counted.
@@ -91,14 +90,13 @@ FT_STATUS ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
     const DWORD flags = FT_LIST_ALL | (openMethod == OPEN_BY_DESCRIPTION ? FT_OPEN_BY_DESCRIPTION
                                                                          : FT_OPEN_BY_SERIAL_NUMBER);
     count = counted;
-    status = driver.ListDevices(list.data(), &count, flags);
-    if (status != FT_OK)
-        return status;
+    if (driver.ListDevices(list.data(), &count, flags) != FT_OK)
+        return DEVICE_LIST_FAILED;
     const DWORD listed = count < DWORD{MAX_LISTED_DEVICES} ? count : DWORD{MAX_LISTED_DEVICES};
     for (DWORD index = 0; index < listed; ++index) {
         auto& buffer = buffers[index];
         buffer.back() = '\0'; // a name that filled its buffer still ends inside it
         names.emplace_back(buffer.data());
     }
-    return FT_OK;
+    return DEVICE_LIST_OK;
 }

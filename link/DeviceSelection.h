@@ -33,9 +33,15 @@ int DeviceNumberOf(const std::string& searchText);
 // The number of attached devices; the D2XX status of the count query.
 FT_STATUS CountDevices(D2xxBinding& driver, DWORD& count);
 
+enum DeviceListResult : int {
+    DEVICE_LIST_OK = 0,
+    DEVICE_LIST_COUNT_FAILED = 1, // the count query before the list failed
+    DEVICE_LIST_FAILED = 2,       // the list query failed
+};
+
 // The serial numbers (OPEN_BY_SERIAL_NUMBER) or descriptions (OPEN_BY_DESCRIPTION) of the
 // attached devices, at most MAX_LISTED_DEVICES of them, and the count the driver reported.
 // The buffers cover every entry of the list, so a board plugged in after the count query
 // cannot make the driver write past them.
-FT_STATUS ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
-                          std::vector<std::string>& names);
+DeviceListResult ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
+                                 std::vector<std::string>& names);
