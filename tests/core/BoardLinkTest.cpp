@@ -1,0 +1,209 @@
+// The command exchange and the connection commands against the emulated boards.
+#include "LinkTestFixture.h"
+#include "link/CommandSet.h"
+#include "link/Connection.h"
+#include "link/DeviceSelection.h"
+
+namespace {
+
+constexpr int kBoardA = 0; // the TVR-IOA board of the default bus
+
+struct SendCase {
+    const char* name;
+    const char* fault;        // nullptr: none
+    DeviceSelection selection;
+    int result;               // -1: any non-zero driver status
+    bool leftOpen;
+    Messages messages;
+};
+
+TEST_F(LinkTest, SendCommandReportsEachOutcome)
+{
+    const char* kRefusedDescription = "You must enter a Device Description or Serial Number.";
+    const char* kRefusedNumber = "Select a method to open or enter a valid device number (0-64).";
+    const SendCase cases[] = {
+        {"acknowledged", nullptr, {2, "0"}, 0, true, {}},
+        {"high nibbles ignored", "ack-bytes command=CMD_CONNECT bytes=F5,FA", {2, "0"}, 0, true, {}},
+        {"0x5A is no acknowledge", "ack-wrong command=CMD_CONNECT value=0x5A", {2, "0"}, SEND_WRONG_ACK, true, {}},
+        {"one byte of two", "ack-short command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
+        {"silence", "ack-missing command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
+        {"write fails", "write-fails", {2, "0"}, -1, false, {}},
+        {"untouched description", nullptr, {1, "Enter Device Description here."}, OPEN_REFUSED, false,
+         {kRefusedDescription}},
+        {"also refused by serial number", nullptr, {0, "Enter Device Description here."}, OPEN_REFUSED,
+         false, {kRefusedDescription}},
+        {"device number too large", nullptr, {2, "65"}, OPEN_REFUSED, false, {kRefusedNumber}},
+        {"no such serial number", nullptr, {0, "tvra0001"}, -1, false, {}},
+        {"by description", nullptr, {1, "TVR-IOB"}, 0, true, {}},
+    };
+    for (const SendCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmuClearFaults();
+        sink.messages.clear();
+        host = FakeLinkHost{};
+        host.selection = c.selection;
+        if (c.fault)
+            Inject(c.fault);
+        const int result = link.SendCommand(CMD_CONNECT, true);
+        if (c.result < 0) {
+            EXPECT_NE(result, 0);
+        } else {
+            EXPECT_EQ(result, c.result);
+        }
+        EXPECT_EQ(driver.IsDeviceOpen(), c.leftOpen);
+        EXPECT_EQ(host.markedNotConnected, result == 0 ? 0 : 1);
+        EXPECT_EQ(sink.messages, c.messages);
+        driver.Close();
+    }
+}
+
+TEST_F(LinkTest, SendCommandPurgesSetsTimeOutsAndSendsTheWord)
+{
+    ASSERT_EQ(link.SendCommand(CMD_CONNECT, true), 0);
+    EXPECT_EQ(trace.Written(), "0C 0A 05 0A");
+    EXPECT_EQ(trace.Count("FT_Purge"), 1);
+    EXPECT_EQ(trace.Count("FT_SetTimeouts"), 1);
+    EXPECT_EQ(time.paused, PAUSE_BEFORE_COMMAND_MS);
+
+    // Without opening first, the exchange goes on on the open device: no purge, no time-outs.
+    ASSERT_EQ(link.SendCommand(CMD_PING, false), 0);
+    EXPECT_EQ(trace.Count("FT_Purge"), 1);
+    EXPECT_EQ(trace.Count("FT_Open"), 1);
+}
+
+TEST_F(LinkTest, ConnectShowsRevisionVersionAndProcessorIn140MsOfPauses)
+{
+    ASSERT_EQ(EmuSetVersionText(kBoardA, "Line 3 rev C"), 0);
+    EXPECT_EQ(ConnectBoard(link), 0);
+    EXPECT_EQ(host.status, "Line 3 rev C");
+    EXPECT_EQ(host.revision.substr(0, 1), "V");
+    EXPECT_NE(host.revision, "V---");
+    EXPECT_EQ(host.processorAnswers, std::vector<ProcessorAnswer>{PROCESSOR_16F84A});
+    EXPECT_EQ(sink.messages, Messages{});
+    EXPECT_TRUE(driver.IsDeviceOpen());
+    // Five command words at 20 ms, and 10 ms before the revision, version and processor
+    // requests and after the version.
+    EXPECT_EQ(time.paused, 140u);
+
+    EXPECT_EQ(DisconnectBoard(link), 0);
+    EXPECT_EQ(trace.Written().substr(trace.Written().size() - 11), "0B 0A 05 0A");
+}
+
+struct ConnectCase {
+    const char* name;
+    const char* fault;
+    int result;
+    const char* status;
+    const char* revision;
+    Messages messages;
+    std::vector<ProcessorAnswer> answers;
+    int processorRequests;
+};
+
+TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
+{
+    const char* kNoProcessor = "No response to request: Get Processor Type";
+    const ConnectCase cases[] = {
+        {"version of zeros", "answer-zero command=CMD_GET_VERSION", 0, "NO VERSION", nullptr, {},
+         {PROCESSOR_16F84A}, 1},
+        // The version failure closes the device, so both processor requests fail on it without
+        // reaching the wire, and the last one leaves the status at "Not connected.".
+        {"version of 20 bytes", "answer-short command=CMD_GET_VERSION count=20", 0, "Not connected.",
+         nullptr, {"Error: Only 20 of 32 bytes returned.", kNoProcessor, kNoProcessor}, {}, 0},
+        {"ping answered 0xA5A4", "answer-wrong command=CMD_PING value=0xA5A4", CONNECT_NO_PING,
+         "Device not responding to ping.", "VER", {}, {}, 0},
+        {"no revision", "answer-missing command=CMD_GET_REVISION", 0, nullptr, "V---", {},
+         {PROCESSOR_16F84A}, 1},
+        {"revision of zeros", "answer-zero command=CMD_GET_REVISION", 0, nullptr, "VVER", {},
+         {PROCESSOR_16F84A}, 1},
+        {"no processor reported", "processor-answer value=none", 0, nullptr, nullptr, {}, {}, 2},
+        {"selection unchanged", "processor-answer value=unchanged", 0, nullptr, nullptr, {},
+         {PROCESSOR_UNCHANGED}, 1},
+        {"a 16F877 reported", "processor-answer value=16F877", 0, nullptr, nullptr, {},
+         {PROCESSOR_16F877}, 1},
+        {"connect never acknowledged", "ack-missing command=CMD_CONNECT", SEND_WRONG_ACK,
+         "Failed to open. (CN)", "VER", {}, {}, 0},
+    };
+    for (const ConnectCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Configure(nullptr);
+        sink.messages.clear();
+        host = FakeLinkHost{};
+        Inject(c.fault);
+        const int before = trace.Count("FT_Write");
+        EXPECT_EQ(ConnectBoard(link), c.result);
+        if (c.status) {
+            EXPECT_EQ(host.status, c.status);
+        }
+        if (c.revision) {
+            EXPECT_EQ(host.revision, c.revision);
+        }
+        EXPECT_EQ(sink.messages, c.messages);
+        EXPECT_EQ(host.processorAnswers, c.answers);
+        int processorRequests = 0;
+        const auto lines = trace.Lines();
+        int writes = 0;
+        for (const std::string& line : lines) {
+            if (line.find(" FT_Write(") == std::string::npos || ++writes <= before)
+                continue;
+            processorRequests += line.find("tx=0A 0A 05 0A") != std::string::npos ? 1 : 0;
+        }
+        EXPECT_EQ(processorRequests, c.processorRequests);
+        driver.Close();
+    }
+}
+
+TEST_F(LinkTest, TheUntouchedDescriptionIsRefusedOnBothConnectAttempts)
+{
+    host.selection = {1, "Enter Device Description here."};
+    EXPECT_EQ(ConnectBoard(link), OPEN_REFUSED);
+    const std::string refused = "You must enter a Device Description or Serial Number.";
+    EXPECT_EQ(sink.messages, (Messages{refused, refused}));
+    EXPECT_EQ(host.status, "Failed to open. (CN)");
+    EXPECT_EQ(host.searchTextFocused, 2);
+    EXPECT_EQ(trace.Count("FT_OpenEx") + trace.Count("FT_Open"), 0);
+    // Two pauses before the (unsent) words are not reached; only the 30 ms between attempts.
+    EXPECT_EQ(time.paused, PAUSE_BETWEEN_CONNECTS_MS);
+}
+
+TEST_F(LinkTest, DisconnectFromAnUnpluggedBoardSaysSo)
+{
+    // By serial number: a device number would reach the other board once this one is gone.
+    host.selection = {OPEN_BY_SERIAL_NUMBER, "TVRA0001"};
+    ASSERT_EQ(ConnectBoard(link), 0);
+    ASSERT_EQ(EmuSetAttached(kBoardA, 0), 0);
+    EXPECT_NE(DisconnectBoard(link), 0);
+    EXPECT_EQ(host.status, "No response to Disconnect.");
+    EXPECT_FALSE(driver.IsDeviceOpen());
+}
+
+TEST_F(LinkTest, AWrittenVersionComesBackOnTheNextConnect)
+{
+    EXPECT_EQ(WriteVersion(link, u"AB"), 0);
+    EXPECT_EQ(sink.messages, Messages{"Version write complete."});
+    std::string field = "06 0A 05 0A 01 04 02 04"; // CMD_WRITE_VERSION, 'A', 'B'
+    for (int space = 0; space < 14; ++space)
+        field += " 00 02";
+    EXPECT_EQ(trace.Written(), field);
+    EXPECT_FALSE(driver.IsDeviceOpen());
+
+    ASSERT_EQ(ConnectBoard(link), 0);
+    EXPECT_EQ(host.status, "AB              ");
+}
+
+TEST_F(LinkTest, AFailedVersionWriteLosesTheLink)
+{
+    Inject("ack-missing command=CMD_WRITE_VERSION");
+    EXPECT_NE(WriteVersion(link, u"X"), 0);
+    EXPECT_EQ(sink.messages, Messages{"Could not open device during Version Write."});
+    EXPECT_GE(host.markedNotConnected, 1);
+
+    EmuClearFaults();
+    sink.messages.clear();
+    Inject("write-fails command=CMD_WRITE_VERSION at=data");
+    EXPECT_NE(WriteVersion(link, u"X"), 0);
+    EXPECT_EQ(sink.messages, Messages{"Error writing version."});
+    EXPECT_FALSE(driver.IsDeviceOpen());
+}
+
+} // namespace
