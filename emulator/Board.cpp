@@ -7,9 +7,9 @@
 
 namespace emulator {
 
-Board::Board(int index, const BoardSettings& settings)
+Board::Board(int index, const BoardSettings& settings, FaultSet& faults)
     : index_(index), settings_(settings), attached_(settings.attached), chip_(settings.chip),
-      version_(settings.version)
+      version_(settings.version), firmware_(*this, faults)
 {
 }
 
@@ -25,6 +25,7 @@ void Board::Plug()
     attached_ = true;
     ++generation_;
     queue_.Clear();
+    armed_ = {};
     firmware_.Reset();
 }
 
@@ -35,6 +36,7 @@ void Board::Unplug()
     attached_ = false;
     ++generation_;
     queue_.Clear();
+    armed_ = {};
 }
 
 std::uint16_t Board::ProcessorAnswer() const

@@ -8,12 +8,24 @@
 
 namespace emulator {
 
+class FaultSet;
+
+// Failures that a fault has armed for a later call of the program on this board: each counts
+// the program's calls down and fires when it reaches 0 (0 from the start: not armed).
+struct ArmedFailures {
+    unsigned readFailure = 0;
+    unsigned unplug = 0; // counted in reads: the board vanishes before the read is served
+    unsigned writeFailure = 0;
+
+    static bool CountDown(unsigned& calls) { return calls != 0 && --calls == 0; }
+};
+
 // One TVR-IO board: the identity stored in its FIFO chip's EEPROM, whether it is plugged in,
 // the bytes it has sent towards the PC, its download microcontroller and the target chip.
 class Board {
 public:
     // `index` is the board's place in the configuration, which faults and tests name it by.
-    Board(int index, const BoardSettings& settings);
+    Board(int index, const BoardSettings& settings, FaultSet& faults);
     ~Board();
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
@@ -35,6 +47,7 @@ public:
     VersionText& Version() { return version_; }
     const RevisionText& Revision() const { return settings_.revision; }
     std::uint16_t ProcessorAnswer() const;
+    ArmedFailures& Armed() { return armed_; }
 
     // The chip or the version text changed; SaveState writes them when a state file is set.
     void MarkChanged() { changed_ = true; }
@@ -51,7 +64,8 @@ private:
     ReceiveQueue queue_;
     TargetChip chip_;
     VersionText version_;
-    DownloadFirmware firmware_{*this};
+    DownloadFirmware firmware_;
+    ArmedFailures armed_;
     bool changed_ = false;
 };
 

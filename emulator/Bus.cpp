@@ -16,7 +16,18 @@ void CopyListText(char* buffer, const std::string& text)
 
 } // namespace
 
-Bus::Bus(Clock& clock) : clock_(clock)
+namespace {
+
+Trigger CallTrigger(int board)
+{
+    Trigger trigger;
+    trigger.board = board;
+    return trigger;
+}
+
+} // namespace
+
+Bus::Bus(Clock& clock, FaultSet& faults) : clock_(clock), faults_(faults)
 {
 }
 
@@ -25,13 +36,63 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
     handles_.clear();
     nextHandle_ = 1;
     boards_.clear();
-    for (const BoardSettings& settings : boards) {
-        boards_.push_back(std::make_unique<Board>(BoardCount(), settings));
-        std::string error;
-        if (!boards_.back()->LoadState(error))
-            std::fprintf(stderr, "D2XX emulator: %s; board %s starts as configured\n", error.c_str(),
-                         settings.serial.c_str());
+    for (const BoardSettings& settings : boards)
+        AddBoard(settings);
+}
+
+void Bus::AddBoard(const BoardSettings& settings)
+{
+    boards_.push_back(std::make_unique<Board>(BoardCount(), settings, faults_));
+    std::string error;
+    if (!boards_.back()->LoadState(error))
+        std::fprintf(stderr, "D2XX emulator: %s; board %s starts as configured\n", error.c_str(),
+                     settings.serial.c_str());
+}
+
+void Bus::SetBoardCount(int count)
+{
+    while (BoardCount() < count)
+        AddBoard(StandardBoard(BoardCount()));
+    if (BoardCount() <= count)
+        return;
+    for (auto handle = handles_.begin(); handle != handles_.end();) {
+        if (handle->second.board >= count)
+            handle = handles_.erase(handle);
+        else
+            ++handle;
     }
+    boards_.resize(static_cast<std::size_t>(count));
+}
+
+void Bus::DisarmBoards()
+{
+    for (auto& board : boards_)
+        board->Armed() = {};
+}
+
+void Bus::PlugAppearingBoard(int index)
+{
+    if (index < 0) {
+        for (const auto& board : boards_) {
+            if (!board->Attached()) {
+                index = board->Index();
+                break;
+            }
+        }
+    }
+    if (index < 0 || index >= BoardCount()) {
+        AddBoard(StandardBoard(BoardCount()));
+        return;
+    }
+    boards_[static_cast<std::size_t>(index)]->Plug();
+}
+
+FT_STATUS Bus::Count(DWORD& count)
+{
+    if (faults_.Fire(FaultKind::CountFails, CallTrigger(-1)))
+        return FT_IO_ERROR;
+    count = AttachedCount();
+    return FT_OK;
 }
 
 Board* Bus::BoardAt(int index)
@@ -63,6 +124,11 @@ FT_STATUS Bus::ListAll(char** buffers, DWORD field, DWORD& count, std::vector<st
 {
     if (field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_DESCRIPTION)
         return FT_INVALID_PARAMETER;
+    if (faults_.Fire(FaultKind::ListFails, CallTrigger(-1)))
+        return FT_IO_ERROR;
+    // Plugged in just now, after the program counted the boards and before it lists them.
+    if (const std::optional<Fault> appearing = faults_.Fire(FaultKind::BoardAppears, CallTrigger(-1)))
+        PlugAppearingBoard(appearing->board);
     count = 0;
     for (const auto& board : boards_) {
         if (!board->Attached())
@@ -205,6 +271,14 @@ FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& r
         return FT_IO_ERROR;
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
+    ArmedFailures& armed = board->Armed();
+    if (ArmedFailures::CountDown(armed.unplug)) {
+        board->Unplug();
+        return FT_IO_ERROR;
+    }
+    const bool armedFailure = ArmedFailures::CountDown(armed.readFailure);
+    if (armedFailure || faults_.Fire(FaultKind::ReadFails, CallTrigger(board->Index())))
+        return FT_IO_ERROR;
 
     // The read returns when `count` bytes are there or when its time-out runs out, with
     // status FT_OK either way. A time-out of 0 would wait for ever on the vendor's driver;
@@ -238,6 +312,12 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
         return FT_IO_ERROR;
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
+    // A failing write reaches nothing: the board never sees its bytes.
+    const bool armedFailure = ArmedFailures::CountDown(board->Armed().writeFailure);
+    const std::optional<Trigger> trigger = board->Firmware().WriteTrigger(buffer, count);
+    if (armedFailure || (trigger && faults_.Fire(FaultKind::WriteFails, *trigger)) ||
+        faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index())))
+        return FT_IO_ERROR;
     // The FIFO hands the bytes to the download microcontroller at once; its answers go into
     // the receive queue with the moment they arrive.
     board->Firmware().Receive(buffer, count, clock_.Now());

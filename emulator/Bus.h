@@ -7,6 +7,7 @@
 
 #include "emulator/Board.h"
 #include "emulator/Clock.h"
+#include "emulator/FaultSet.h"
 #include "link/D2xxTypes.h"
 
 namespace emulator {
@@ -18,15 +19,20 @@ using HandleId = std::uintptr_t;
 // only, so unplugging board 0 makes board 1 device 0, as with the vendor's driver.
 class Bus {
 public:
-    explicit Bus(Clock& clock);
+    Bus(Clock& clock, FaultSet& faults);
 
     // Replaces every board; handles of the old boards become invalid.
     void Build(const std::vector<BoardSettings>& boards);
+    // Adds standard boards or removes boards from the end, with their handles.
+    void SetBoardCount(int count);
+    // Forgets the failures that faults had armed on the boards.
+    void DisarmBoards();
     int BoardCount() const { return static_cast<int>(boards_.size()); }
     Board* BoardAt(int index);
     bool IsOpen(int index) const;
 
     DWORD AttachedCount() const;
+    FT_STATUS Count(DWORD& count);
     // Fills one buffer of FT_LIST_BUFFER_SIZE bytes per attached board, in device order,
     // with its serial number (field FT_OPEN_BY_SERIAL_NUMBER) or description. Stops at a
     // null entry instead of writing through it. `listed` receives the texts for the trace.
@@ -57,8 +63,13 @@ private:
     Board* LiveBoard(const Handle& handle);
     Board* AttachedByNumber(int number, int& index);
     FT_STATUS OpenBoard(int index, HandleId& handle);
+    void AddBoard(const BoardSettings& settings);
+    // A board plugged in by the board-appears fault: the one it names, else the first board
+    // that is not attached, else a new standard board.
+    void PlugAppearingBoard(int index);
 
     Clock& clock_;
+    FaultSet& faults_;
     std::vector<std::unique_ptr<Board>> boards_;
     std::map<HandleId, Handle> handles_;
     HandleId nextHandle_ = 1;

@@ -73,10 +73,13 @@ EMULATOR_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD
     if (flags & FT_LIST_NUMBER_ONLY) {
         if (!argument1)
             return call.Finish(FT_INVALID_PARAMETER);
-        const DWORD count = world.bus.AttachedCount();
-        *static_cast<DWORD*>(argument1) = count;
-        call.Add("count=" + std::to_string(count));
-        return call.Finish(FT_OK);
+        DWORD count = 0;
+        const FT_STATUS status = world.bus.Count(count);
+        if (status == FT_OK) {
+            *static_cast<DWORD*>(argument1) = count;
+            call.Add("count=" + std::to_string(count));
+        }
+        return call.Finish(status);
     }
     const DWORD field = flags & (FT_OPEN_BY_SERIAL_NUMBER | FT_OPEN_BY_DESCRIPTION);
     if (flags & FT_LIST_ALL) {

@@ -1,11 +1,21 @@
 #include "emulator/DownloadFirmware.h"
 
+#include <algorithm>
+
 #include "emulator/Board.h"
+#include "emulator/FaultSet.h"
 #include "emulator/NibbleCodec.h"
 
 namespace emulator {
 
-DownloadFirmware::DownloadFirmware(Board& board) : board_(board)
+namespace {
+
+// An acknowledge cut short: only its first nibble byte gets through.
+constexpr std::size_t SHORT_ACK_BYTES = 1;
+
+} // namespace
+
+DownloadFirmware::DownloadFirmware(Board& board, FaultSet& faults) : board_(board), faults_(faults)
 {
 }
 
@@ -32,7 +42,7 @@ std::size_t DownloadFirmware::UnitSize() const
 
 void DownloadFirmware::Receive(const std::uint8_t* bytes, std::size_t count, std::uint64_t now)
 {
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count && board_.Attached(); ++i) {
         unit_.push_back(bytes[i]);
         if (unit_.size() == UnitSize()) {
             HandleUnit(now);
@@ -59,25 +69,71 @@ void DownloadFirmware::HandleUnit(std::uint64_t now)
     }
 }
 
+// Sends the command's acknowledge as the faults allow; false when the firmware is to drop
+// the command (the board vanished, or it did not acknowledge it properly).
+bool DownloadFirmware::Acknowledge(std::uint16_t word, std::uint64_t now)
+{
+    const Trigger ack = CommandTrigger(word, Moment::Ack);
+    const Trigger answer = CommandTrigger(word, Moment::Answer);
+    if (Fire(FaultKind::Unplug, ack)) {
+        board_.Unplug();
+        return false;
+    }
+    ArmedFailures& armed = board_.Armed();
+    // The program reads the acknowledge first and the answer with its next read.
+    if (Fire(FaultKind::ReadFails, ack))
+        armed.readFailure = 1;
+    if (Fire(FaultKind::ReadFails, answer))
+        armed.readFailure = 2;
+    if (Fire(FaultKind::Unplug, answer))
+        armed.unplug = 2;
+    if (Fire(FaultKind::WriteFails, CommandTrigger(word, Moment::DataWrite)))
+        armed.writeFailure = 1;
+
+    if (Fire(FaultKind::AckMissing, ack))
+        return false;
+    if (const std::optional<Fault> wrong = Fire(FaultKind::AckWrong, ack)) {
+        Send(Nibbles(wrong->value, BYTE_NIBBLES), now);
+        return false;
+    }
+    if (Fire(FaultKind::AckShort, ack)) {
+        std::vector<std::uint8_t> bytes = Nibbles(ACK_BYTE, BYTE_NIBBLES);
+        bytes.resize(SHORT_ACK_BYTES);
+        Send(bytes, now);
+        return false;
+    }
+    const std::optional<Fault> late = Fire(FaultKind::AckLate, ack);
+    const std::optional<Fault> replaced = Fire(FaultKind::AckBytes, ack);
+    Send(replaced ? replaced->bytes : Nibbles(ACK_BYTE, BYTE_NIBBLES), now + (late ? late->delay : 0));
+    return true;
+}
+
 void DownloadFirmware::RunCommand(std::uint16_t word, std::uint64_t now)
 {
     // Words that are not commands get no answer; the firmware waits for the next word.
-    if (!FindCommand(word))
+    const CommandInfo* command = FindCommand(word);
+    if (!command || !Acknowledge(word, now))
         return;
-    SendByte(ACK_BYTE, now);
     TargetChip& chip = board_.Chip();
     switch (word) {
     case CMD_PING:
-        SendWord(PING_ANSWER, now);
+        SendAnswer(*command, Nibbles(PING_ANSWER, WORD_NIBBLES), now);
         break;
     case CMD_GET_VERSION:
-        SendText(board_.Version().data(), VERSION_TEXT_LENGTH, now);
+    case CMD_GET_REVISION: {
+        std::vector<std::uint8_t> bytes;
+        if (word == CMD_GET_VERSION) {
+            for (std::uint8_t character : board_.Version())
+                AppendNibbles(bytes, character, BYTE_NIBBLES);
+        } else {
+            for (std::uint8_t character : board_.Revision())
+                AppendNibbles(bytes, character, BYTE_NIBBLES);
+        }
+        SendAnswer(*command, bytes, now);
         break;
-    case CMD_GET_REVISION:
-        SendText(board_.Revision().data(), REVISION_TEXT_LENGTH, now);
-        break;
+    }
     case CMD_GET_PROCESSOR:
-        SendWord(board_.ProcessorAnswer(), now);
+        SendAnswer(*command, Nibbles(board_.ProcessorAnswer(), WORD_NIBBLES), now);
         break;
     case CMD_WRITE_VERSION:
         state_ = State::VersionText;
@@ -88,14 +144,14 @@ void DownloadFirmware::RunCommand(std::uint16_t word, std::uint64_t now)
         break;
     case CMD_BLANK_CHECK_84A:
     case CMD_BLANK_CHECK_877:
-        SendByte(chip.IsBlank() ? ACK_BYTE : NOT_BLANK_BYTE, now);
+        SendAnswer(*command, Nibbles(chip.IsBlank() ? ACK_BYTE : NOT_BLANK_BYTE, BYTE_NIBBLES), now);
         break;
     case CMD_BULK_ERASE_84A:
     case CMD_BULK_ERASE_877:
         chip.BulkErase();
         board_.MarkChanged();
         board_.SaveState();
-        SendByte(ACK_BYTE, now);
+        SendAnswer(*command, Nibbles(ACK_BYTE, BYTE_NIBBLES), now);
         break;
     case CMD_PROGRAM_84A:
     case CMD_PROGRAM_877:
@@ -113,6 +169,25 @@ void DownloadFirmware::RunCommand(std::uint16_t word, std::uint64_t now)
     }
 }
 
+// Answer faults change only what goes back; the command itself has been carried out.
+void DownloadFirmware::SendAnswer(const CommandInfo& command, std::vector<std::uint8_t> bytes,
+                                  std::uint64_t now)
+{
+    const Trigger answer = CommandTrigger(command.word, Moment::Answer);
+    if (Fire(FaultKind::AnswerMissing, answer))
+        return;
+    if (const std::optional<Fault> replaced = Fire(FaultKind::AnswerBytes, answer))
+        bytes = replaced->bytes;
+    else if (const std::optional<Fault> wrong = Fire(FaultKind::AnswerWrong, answer))
+        bytes = Nibbles(wrong->value, command.answerNibbles);
+    else if (Fire(FaultKind::AnswerZero, answer))
+        std::fill(bytes.begin(), bytes.end(), 0);
+    if (const std::optional<Fault> cut = Fire(FaultKind::AnswerShort, answer))
+        bytes.resize(std::min(bytes.size(), std::size_t(cut->count.value_or(bytes.size() / 2))));
+    const std::optional<Fault> late = Fire(FaultKind::AnswerLate, answer);
+    Send(bytes, now + (late ? late->delay : 0));
+}
+
 void DownloadFirmware::StoreVersionText()
 {
     VersionText& version = board_.Version();
@@ -123,31 +198,48 @@ void DownloadFirmware::StoreVersionText()
     state_ = State::Command;
 }
 
-void DownloadFirmware::SendByte(std::uint8_t value, std::uint64_t now)
+Trigger DownloadFirmware::CommandTrigger(std::uint16_t word, Moment at) const
 {
-    std::vector<std::uint8_t> bytes;
-    AppendNibbles(bytes, value, BYTE_NIBBLES);
-    Send(bytes, now);
+    Trigger trigger;
+    trigger.board = board_.Index();
+    trigger.where = Where::Command;
+    trigger.command = word;
+    trigger.at = at;
+    return trigger;
 }
 
-void DownloadFirmware::SendWord(std::uint16_t word, std::uint64_t now)
+Trigger DownloadFirmware::StreamTrigger(StreamKind stream, StreamPart part, unsigned block) const
 {
-    std::vector<std::uint8_t> bytes;
-    AppendNibbles(bytes, word, WORD_NIBBLES);
-    Send(bytes, now);
+    Trigger trigger;
+    trigger.board = board_.Index();
+    trigger.where = Where::Stream;
+    trigger.stream = stream;
+    trigger.part = part;
+    trigger.block = block;
+    return trigger;
 }
 
-void DownloadFirmware::SendText(const std::uint8_t* characters, std::size_t length, std::uint64_t now)
+std::optional<Fault> DownloadFirmware::Fire(FaultKind kind, const Trigger& trigger)
 {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < length; ++i)
-        AppendNibbles(bytes, characters[i], BYTE_NIBBLES);
-    Send(bytes, now);
+    return faults_.Fire(kind, trigger);
 }
 
-void DownloadFirmware::Send(const std::vector<std::uint8_t>& bytes, std::uint64_t now)
+std::vector<std::uint8_t> DownloadFirmware::Nibbles(unsigned value, unsigned count)
 {
-    board_.Queue().Push(bytes, now);
+    std::vector<std::uint8_t> bytes;
+    AppendNibbles(bytes, value, count);
+    return bytes;
+}
+
+void DownloadFirmware::Send(std::vector<std::uint8_t> bytes, std::uint64_t arrival)
+{
+    Trigger output;
+    output.board = board_.Index();
+    if (const std::optional<Fault> noise = Fire(FaultKind::HighNibbles, output)) {
+        for (std::uint8_t& byte : bytes)
+            byte = static_cast<std::uint8_t>((byte & 0x0F) | (noise->value << 4));
+    }
+    board_.Queue().Push(bytes, arrival);
 }
 
 } // namespace emulator

@@ -2,19 +2,23 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "emulator/Fault.h"
 #include "emulator/FirmwareCommands.h"
 
 namespace emulator {
 
 class Board;
+class FaultSet;
 
 // The program of the download microcontroller: it collects nibble bytes from the FIFO into
 // command words, answers them, and runs the program and read streams against the target chip.
+// Every reply passes the faults in force on its way out.
 class DownloadFirmware {
 public:
-    explicit DownloadFirmware(Board& board);
+    DownloadFirmware(Board& board, FaultSet& faults);
 
     // Back to waiting for a command word, as after power-up. A real board's firmware gives
     // up a stalled stream on its own time-out; the emulator does so when the device is
@@ -24,25 +28,35 @@ public:
     // Bytes written by the PC at `now`.
     void Receive(const std::uint8_t* bytes, std::size_t count, std::uint64_t now);
 
+    // What a write of these bytes would be to the firmware in its present state: a command
+    // word, the start of a program block, or the PC's reply to a read block.
+    std::optional<Trigger> WriteTrigger(const std::uint8_t* bytes, std::size_t count) const;
+
 private:
     enum class State { Command, VersionText, ProgramStream, ReadStream };
 
     std::size_t UnitSize() const;
     void HandleUnit(std::uint64_t now);
+    bool Acknowledge(std::uint16_t word, std::uint64_t now);
     void RunCommand(std::uint16_t word, std::uint64_t now);
+    void SendAnswer(const CommandInfo& command, std::vector<std::uint8_t> bytes, std::uint64_t now);
     void StoreVersionText();
     void ProgramBlock(std::uint64_t now);
+    void SendBlockAcknowledge(const Trigger& trigger, std::uint64_t now);
     void ReadReply(std::uint64_t now);
     void SendReadBlock(std::uint64_t now);
     std::vector<std::uint8_t> ReadBlockBytes() const;
     unsigned ReadPartBlocks(StreamPart part) const;
 
-    void SendByte(std::uint8_t value, std::uint64_t now);
-    void SendWord(std::uint16_t word, std::uint64_t now);
-    void SendText(const std::uint8_t* characters, std::size_t length, std::uint64_t now);
-    void Send(const std::vector<std::uint8_t>& bytes, std::uint64_t now);
+    Trigger CommandTrigger(std::uint16_t word, Moment at) const;
+    Trigger StreamTrigger(StreamKind stream, StreamPart part, unsigned block) const;
+    std::optional<Fault> Fire(FaultKind kind, const Trigger& trigger);
+
+    static std::vector<std::uint8_t> Nibbles(unsigned value, unsigned count);
+    void Send(std::vector<std::uint8_t> bytes, std::uint64_t arrival);
 
     Board& board_;
+    FaultSet& faults_;
     State state_ = State::Command;
     std::vector<std::uint8_t> unit_;
 

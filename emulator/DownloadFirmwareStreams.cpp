@@ -1,4 +1,6 @@
 // The program and read streams of the download firmware.
+#include <algorithm>
+
 #include "emulator/Board.h"
 #include "emulator/DownloadFirmware.h"
 #include "emulator/NibbleCodec.h"
@@ -28,7 +30,16 @@ void DownloadFirmware::ProgramBlock(std::uint64_t now)
         words[i] = static_cast<std::uint16_t>(DecodeNibbles(&unit_[WORD_NIBBLES * (i + 1)], WORD_NIBBLES));
 
     const StreamPart part = PartOfAddress(address);
-    ++programBlocks_[static_cast<std::size_t>(part)];
+    const Trigger trigger =
+        StreamTrigger(StreamKind::Program, part, programBlocks_[static_cast<std::size_t>(part)]++);
+    // Unplugged at this block, the board never gets to write it.
+    if (Fire(FaultKind::Unplug, trigger)) {
+        board_.Unplug();
+        return;
+    }
+    if (Fire(FaultKind::ReadFails, trigger))
+        board_.Armed().readFailure = 1;
+
     TargetChip& chip = board_.Chip();
     switch (part) {
     case StreamPart::Program:
@@ -51,11 +62,24 @@ void DownloadFirmware::ProgramBlock(std::uint64_t now)
         break;
     }
     board_.MarkChanged();
-    SendByte(ACK_BYTE, now);
+    SendBlockAcknowledge(trigger, now);
     if (part == StreamPart::Closing) {
         state_ = State::Command;
         board_.SaveState();
     }
+}
+
+void DownloadFirmware::SendBlockAcknowledge(const Trigger& trigger, std::uint64_t now)
+{
+    if (Fire(FaultKind::BlockAckMissing, trigger))
+        return;
+    std::vector<std::uint8_t> bytes = Nibbles(ACK_BYTE, BYTE_NIBBLES);
+    if (const std::optional<Fault> wrong = Fire(FaultKind::BlockAckWrong, trigger))
+        bytes = Nibbles(wrong->value, BYTE_NIBBLES);
+    else if (Fire(FaultKind::BlockAckShort, trigger))
+        bytes.resize(1); // only the first nibble byte gets through
+    const std::optional<Fault> late = Fire(FaultKind::BlockAckLate, trigger);
+    Send(bytes, now + (late ? late->delay : 0));
 }
 
 unsigned DownloadFirmware::ReadPartBlocks(StreamPart part) const
@@ -98,7 +122,41 @@ std::vector<std::uint8_t> DownloadFirmware::ReadBlockBytes() const
 
 void DownloadFirmware::SendReadBlock(std::uint64_t now)
 {
-    Send(ReadBlockBytes(), now);
+    const Trigger trigger = StreamTrigger(StreamKind::Read, readPart_, readBlock_);
+    if (Fire(FaultKind::Unplug, trigger)) {
+        board_.Unplug();
+        return;
+    }
+    if (Fire(FaultKind::ReadFails, trigger))
+        board_.Armed().readFailure = 1;
+    std::vector<std::uint8_t> bytes = ReadBlockBytes();
+    if (const std::optional<Fault> cut = Fire(FaultKind::BlockShort, trigger))
+        bytes.resize(std::min(bytes.size(), std::size_t(cut->count.value_or(bytes.size() / 2))));
+    Send(bytes, now);
+}
+
+std::optional<Trigger> DownloadFirmware::WriteTrigger(const std::uint8_t* bytes, std::size_t count) const
+{
+    switch (state_) {
+    case State::Command:
+        if (unit_.empty() && count >= WORD_NIBBLES) {
+            const auto word = static_cast<std::uint16_t>(DecodeNibbles(bytes, WORD_NIBBLES));
+            if (FindCommand(word))
+                return CommandTrigger(word, Moment::CommandWrite);
+        }
+        return std::nullopt;
+    case State::ProgramStream:
+        if (unit_.empty() && count >= WORD_NIBBLES) {
+            const StreamPart part = PartOfAddress(DecodeNibbles(bytes, WORD_NIBBLES));
+            return StreamTrigger(StreamKind::Program, part, programBlocks_[static_cast<std::size_t>(part)]);
+        }
+        return std::nullopt;
+    case State::ReadStream:
+        return StreamTrigger(StreamKind::Read, readPart_, readBlock_);
+    case State::VersionText:
+        break;
+    }
+    return std::nullopt;
 }
 
 void DownloadFirmware::ReadReply(std::uint64_t now)

@@ -69,11 +69,14 @@ EMULATOR_EXPORT int EmuInjectFault(const char* fault)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
-    return Fail(world, std::string("faults are not supported yet: ") + (fault ? fault : ""));
+    return world.InjectFault(fault ? fault : "", -1);
 }
 
 EMULATOR_EXPORT void EmuClearFaults(void)
 {
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.ClearFaults();
 }
 
 EMULATOR_EXPORT int EmuGetChipWord(int device, unsigned address, unsigned* value)

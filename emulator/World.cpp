@@ -56,16 +56,54 @@ int World::Configure(const std::string& text)
         lastError = "line " + std::to_string(line) + ": " + error;
         return line;
     }
+    // Every fault line is checked before anything changes, so a bad one leaves the bus as it was.
+    std::vector<Fault> parsed;
+    for (const FaultLine& line : settings.faults) {
+        Fault fault;
+        if (!ParseFault(line.text, line.board, fault, error)) {
+            lastError = "line " + std::to_string(line.line) + ": " + error;
+            return line.line;
+        }
+        parsed.push_back(fault);
+    }
     if (settings.tracePath && !trace.Open(*settings.tracePath)) {
         lastError = "cannot append to trace file " + *settings.tracePath;
         return 1;
     }
     if (settings.simulatedTime)
         clock.SetSimulated(*settings.simulatedTime);
+    faults.Clear();
     bus.Build(settings.boards);
+    for (const Fault& fault : parsed)
+        Apply(fault);
     clock.Reset();
     lastError.clear();
     return 0;
+}
+
+int World::InjectFault(const std::string& text, int board)
+{
+    Fault fault;
+    if (!ParseFault(text, board, fault, lastError))
+        return -1;
+    Apply(fault);
+    lastError.clear();
+    return 0;
+}
+
+void World::Apply(const Fault& fault)
+{
+    // "boards" changes the bus at once instead of waiting for an occasion.
+    if (fault.kind == FaultKind::Boards)
+        bus.SetBoardCount(static_cast<int>(*fault.count));
+    else
+        faults.Add(fault);
+}
+
+void World::ClearFaults()
+{
+    faults.Clear();
+    bus.DisarmBoards();
 }
 
 } // namespace emulator

@@ -4,6 +4,7 @@
 
 #include "emulator/Bus.h"
 #include "emulator/Clock.h"
+#include "emulator/FaultSet.h"
 #include "emulator/Trace.h"
 
 namespace emulator {
@@ -22,15 +23,21 @@ public:
     // 0, or the number of the first bad line with lastError saying why; the bus is then left
     // as it was.
     int Configure(const std::string& text);
+    // A fault line; `board` is the board it applies to when it names none (-1: every board).
+    // 0 on success, -1 with lastError saying why.
+    int InjectFault(const std::string& text, int board);
+    void ClearFaults();
 
     std::mutex mutex;
     Clock clock;
     Trace trace;
-    Bus bus{clock};
+    FaultSet faults;
+    Bus bus{clock, faults};
     std::string lastError;
 
 private:
     World();
+    void Apply(const Fault& fault);
     void ConfigureFromEnvironment();
 };
 

@@ -12,6 +12,11 @@ struct ListCase {
     std::vector<std::string> expected;
 };
 
+void PrintTo(const ListCase& c, std::ostream* out)
+{
+    *out << ((c.flags & FT_OPEN_BY_SERIAL_NUMBER) ? "SerialNumbers" : "Descriptions");
+}
+
 class ListTest : public EmulatorTest, public ::testing::WithParamInterface<ListCase> {};
 
 TEST_P(ListTest, ListsEveryAttachedBoardInDeviceOrder)
@@ -55,6 +60,12 @@ struct OpenCase {
     DWORD flags;
     FT_STATUS expected;
 };
+
+// Test names are the cases' names, not a dump of their bytes.
+void PrintTo(const OpenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class OpenTest : public EmulatorTest, public ::testing::WithParamInterface<OpenCase> {};
 

@@ -12,14 +12,51 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Command words of the download firmware.
+constexpr unsigned CMD_PING = 0xA5A1;
+constexpr unsigned CMD_GET_VERSION = 0xA5A2;
+constexpr unsigned CMD_READ_877 = 0xA5A3;
+constexpr unsigned CMD_WRITE_VERSION = 0xA5A6;
+constexpr unsigned CMD_READ_84A = 0xA5A7;
+constexpr unsigned CMD_BLANK_CHECK_84A = 0xA5A8;
+constexpr unsigned CMD_GET_PROCESSOR = 0xA5AA;
+constexpr unsigned CMD_CONNECT = 0xA5AC;
+constexpr unsigned CMD_BULK_ERASE_84A = 0xA5AD;
+constexpr unsigned CMD_PROGRAM_84A = 0xA5AF;
+constexpr unsigned CMD_GET_REVISION = 0xA5B1;
+
+// One-byte values as two nibble bytes, low nibble first.
+const Bytes ACK = {0x05, 0x0A};       // ACK_BYTE 0xA5
+const Bytes NOT_BLANK = {0x0A, 0x05}; // NOT_BLANK_BYTE 0x5A
+const Bytes REPEAT = {0x03, 0x04};    // REPEAT_BYTE 0x43
+
+constexpr DWORD PROGRAM_BLOCK_BYTES = 64; // read stream: 16 words of 4 nibble bytes
+constexpr DWORD CONFIG_BLOCK_BYTES = 32;  // 8 words
+constexpr DWORD EEPROM_BLOCK_BYTES = 128; // 64 bytes of 2 nibble bytes
+
+// Nibble framing as the PC does it: a word goes out as 4 bytes, least significant nibble first.
+inline Bytes WordBytes(unsigned word)
+{
+    return {static_cast<std::uint8_t>(word & 0xF), static_cast<std::uint8_t>((word >> 4) & 0xF),
+            static_cast<std::uint8_t>((word >> 8) & 0xF), static_cast<std::uint8_t>((word >> 12) & 0xF)};
+}
+
+inline unsigned DecodeWord(const Bytes& bytes, std::size_t at = 0)
+{
+    return (bytes[at] & 0xFu) | (bytes[at + 1] & 0xFu) << 4 | (bytes[at + 2] & 0xFu) << 8 |
+           (bytes[at + 3] & 0xFu) << 12;
+}
+
 // Each test starts from a fresh bus in simulated time, with the trace in a file of its own.
 class EmulatorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        tracePath_ = std::string(QUILLET_TEST_BINARY_DIR) + "/" + info->test_suite_name() + "." +
-                     info->name() + ".trace";
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        for (char& c : name)
+            c = c == '/' ? '_' : c; // parameterised tests carry slashes in their names
+        tracePath_ = std::string(QUILLET_TEST_BINARY_DIR) + "/" + name + ".trace";
         std::remove(tracePath_.c_str());
         ASSERT_EQ(0, EmuConfigure(nullptr)) << EmuLastError();
         EmuSetSimulatedTime(1);
@@ -55,6 +92,13 @@ protected:
         return bytes;
     }
 
+    // Sends a command word and returns what came back as its acknowledge.
+    static Bytes Command(FT_HANDLE handle, unsigned word)
+    {
+        Write(handle, WordBytes(word));
+        return Read(handle, 2);
+    }
+
     std::vector<std::string> TraceLines() const
     {
         std::ifstream file(tracePath_);
@@ -67,15 +111,3 @@ protected:
     std::string tracePath_;
 };
 
-// Nibble framing as the PC does it: a word goes out as 4 bytes, least significant nibble first.
-inline Bytes WordBytes(unsigned word)
-{
-    return {static_cast<std::uint8_t>(word & 0xF), static_cast<std::uint8_t>((word >> 4) & 0xF),
-            static_cast<std::uint8_t>((word >> 8) & 0xF), static_cast<std::uint8_t>((word >> 12) & 0xF)};
-}
-
-inline unsigned DecodeWord(const Bytes& bytes, std::size_t at = 0)
-{
-    return (bytes[at] & 0xFu) | (bytes[at + 1] & 0xFu) << 4 | (bytes[at + 2] & 0xFu) << 8 |
-           (bytes[at + 3] & 0xFu) << 12;
-}

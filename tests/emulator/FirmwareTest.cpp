@@ -6,22 +6,6 @@
 
 namespace {
 
-// Command words of the download firmware.
-constexpr unsigned CMD_PING = 0xA5A1;
-constexpr unsigned CMD_GET_VERSION = 0xA5A2;
-constexpr unsigned CMD_READ_877 = 0xA5A3;
-constexpr unsigned CMD_WRITE_VERSION = 0xA5A6;
-constexpr unsigned CMD_READ_84A = 0xA5A7;
-constexpr unsigned CMD_BLANK_CHECK_84A = 0xA5A8;
-constexpr unsigned CMD_GET_PROCESSOR = 0xA5AA;
-constexpr unsigned CMD_BULK_ERASE_84A = 0xA5AD;
-constexpr unsigned CMD_PROGRAM_84A = 0xA5AF;
-constexpr unsigned CMD_GET_REVISION = 0xA5B1;
-
-const Bytes ACK = {0x05, 0x0A};       // ACK_BYTE 0xA5, low nibble first
-const Bytes NOT_BLANK = {0x0A, 0x05}; // NOT_BLANK_BYTE 0x5A
-const Bytes REPEAT = {0x03, 0x04};    // REPEAT_BYTE 0x43
-
 constexpr unsigned ERASED_WORD = 0x3FFF;
 constexpr unsigned PROGRAM_WORDS_84A = 1024;
 constexpr unsigned EEPROM_BYTES_84A = 64;
@@ -31,19 +15,9 @@ constexpr unsigned DEVICE_ID = 0x2006;
 constexpr unsigned EEPROM = 0x2100;
 constexpr unsigned CLOSING_BLOCK = 0xF000;
 constexpr unsigned EEPROM_MARK = 0x100; // bit 8: the PC has a byte for this EEPROM location
-constexpr DWORD PROGRAM_BLOCK_BYTES = 64; // 16 words of 4 nibble bytes
-constexpr DWORD CONFIG_BLOCK_BYTES = 32;  // 8 words
-constexpr DWORD EEPROM_BLOCK_BYTES = 128; // 64 bytes of 2 nibble bytes
 
 class FirmwareTest : public EmulatorTest {
 protected:
-    // Sends a command word and returns what came back as its acknowledge.
-    Bytes Command(FT_HANDLE handle, unsigned word)
-    {
-        Write(handle, WordBytes(word));
-        return Read(handle, 2);
-    }
-
     // Sends one word block of the program stream and returns the board's acknowledge.
     Bytes Block(FT_HANDLE handle, unsigned address, const std::vector<unsigned>& words)
     {
@@ -116,6 +90,12 @@ struct ExchangeCase {
     Bytes acknowledge;
     Bytes answer;
 };
+
+// Test names are the cases' names, not a dump of their bytes.
+void PrintTo(const ExchangeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ExchangeTest : public FirmwareTest, public ::testing::WithParamInterface<ExchangeCase> {};
 
