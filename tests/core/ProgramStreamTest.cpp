@@ -148,4 +148,53 @@ TEST_F(ProgramStreamTest, SendWordClosesTheDeviceWhenTheWriteFails)
     EXPECT_FALSE(driver.IsDeviceOpen());
 }
 
+struct ProgramFaultCase {
+    const char* name;
+    const char* fault;
+    ProgramResult result;
+};
+
+class ProgramStreamFaultTest : public OperationTest, public ::testing::WithParamInterface<ProgramFaultCase> {};
+
+TEST_P(ProgramStreamFaultTest, StopsAtTheFirstBlockTheBoardDidNotAcknowledge)
+{
+    const ProgramFaultCase& c = GetParam();
+    const auto processor = TargetProcessor::PIC16F84A;
+    Choose(processor);
+    InjectFault(c.fault);
+    EXPECT_EQ(ProgramTarget(link, processor, FirmwareImage(), {}), c.result);
+    // Nothing reaches the board after the acknowledge that failed (a failed write closes the
+    // device, so the words after it never reach the driver).
+    const std::vector<WireCall> calls = WireCalls(trace);
+    std::size_t lastRead = calls.size();
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].function == "FT_Read")
+            lastRead = i;
+    }
+    ASSERT_LT(lastRead, calls.size());
+    for (std::size_t i = lastRead + 1; i < calls.size(); ++i)
+        EXPECT_FALSE(calls[i].function == "FT_Write" && calls[i].status == 0) << i;
+}
+
+// Block 2 of a part: blocks 0 and 1 went through. A failed read of the acknowledge is a board
+// that does not answer; a wrong, half or missing acknowledge is a bad one. Fault names as in
+// emulator/README.md.
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ProgramStreamFaultTest,
+    ::testing::Values(
+        ProgramFaultCase{"CommandNotAcknowledged", "ack-wrong command=CMD_PROGRAM_84A", PROGRAM_COMMAND_FAILED},
+        ProgramFaultCase{"FlashReadFails", "read-fails stream=program part=program block=2", PROGRAM_FLASH_NO_ANSWER},
+        ProgramFaultCase{"FlashWriteFails", "write-fails stream=program part=program block=2", PROGRAM_FLASH_NO_ANSWER},
+        ProgramFaultCase{"FlashUnplugged", "unplug stream=program part=program block=2", PROGRAM_FLASH_NO_ANSWER},
+        ProgramFaultCase{"FlashWrongAck", "block-ack-wrong part=program block=2", PROGRAM_FLASH_BAD_ACK},
+        ProgramFaultCase{"FlashHalfAck", "block-ack-short part=program block=2", PROGRAM_FLASH_BAD_ACK},
+        ProgramFaultCase{"FlashAckMissing", "block-ack-missing part=program block=2", PROGRAM_FLASH_BAD_ACK},
+        ProgramFaultCase{"ConfigReadFails", "read-fails stream=program part=config", PROGRAM_CONFIG_NO_ANSWER},
+        ProgramFaultCase{"ConfigWrongAck", "block-ack-wrong part=config", PROGRAM_CONFIG_BAD_ACK},
+        ProgramFaultCase{"EepromReadFails", "read-fails stream=program part=eeprom block=2", PROGRAM_EEPROM_NO_ANSWER},
+        ProgramFaultCase{"EepromWrongAck", "block-ack-short part=eeprom block=2", PROGRAM_EEPROM_BAD_ACK},
+        ProgramFaultCase{"ClosingReadFails", "read-fails stream=program part=closing", PROGRAM_CLOSING_NO_ANSWER},
+        ProgramFaultCase{"ClosingWrongAck", "block-ack-wrong part=closing", PROGRAM_CLOSING_BAD_ACK}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
