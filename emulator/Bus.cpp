@@ -1,31 +1,8 @@
 #include "emulator/Bus.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace emulator {
-
-namespace {
-
-void CopyListText(char* buffer, const std::string& text)
-{
-    const std::size_t length = std::min(text.size(), std::size_t(FT_LIST_BUFFER_SIZE - 1));
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = '\0';
-}
-
-} // namespace
-
-namespace {
-
-Trigger CallTrigger(int board)
-{
-    Trigger trigger;
-    trigger.board = board;
-    return trigger;
-}
-
-} // namespace
 
 Bus::Bus(Clock& clock, FaultSet& faults) : clock_(clock), faults_(faults)
 {
@@ -70,31 +47,6 @@ void Bus::DisarmBoards()
         board->Armed() = {};
 }
 
-void Bus::PlugAppearingBoard(int index)
-{
-    if (index < 0) {
-        for (const auto& board : boards_) {
-            if (!board->Attached()) {
-                index = board->Index();
-                break;
-            }
-        }
-    }
-    if (index < 0 || index >= BoardCount()) {
-        AddBoard(StandardBoard(BoardCount()));
-        return;
-    }
-    boards_[static_cast<std::size_t>(index)]->Plug();
-}
-
-FT_STATUS Bus::Count(DWORD& count)
-{
-    if (faults_.Fire(FaultKind::CountFails, CallTrigger(-1)))
-        return FT_IO_ERROR;
-    count = AttachedCount();
-    return FT_OK;
-}
-
 Board* Bus::BoardAt(int index)
 {
     if (index < 0 || index >= BoardCount())
@@ -110,68 +62,6 @@ bool Bus::IsOpen(int index) const
             return true;
     }
     return false;
-}
-
-DWORD Bus::AttachedCount() const
-{
-    DWORD count = 0;
-    for (const auto& board : boards_)
-        count += board->Attached() ? 1 : 0;
-    return count;
-}
-
-FT_STATUS Bus::ListAll(char** buffers, DWORD field, DWORD& count, std::vector<std::string>& listed)
-{
-    if (field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_DESCRIPTION)
-        return FT_INVALID_PARAMETER;
-    if (faults_.Fire(FaultKind::ListFails, CallTrigger(-1)))
-        return FT_IO_ERROR;
-    // Plugged in just now, after the program counted the boards and before it lists them.
-    if (const std::optional<Fault> appearing = faults_.Fire(FaultKind::BoardAppears, CallTrigger(-1)))
-        PlugAppearingBoard(appearing->board);
-    count = 0;
-    for (const auto& board : boards_) {
-        if (!board->Attached())
-            continue;
-        const std::string& text =
-            field == FT_OPEN_BY_SERIAL_NUMBER ? board->Serial() : board->Description();
-        // The vendor's driver would write through whatever pointer it finds here; stopping at
-        // the caller's terminating null keeps a too short table from crashing the process.
-        if (buffers[count] == nullptr)
-            break;
-        CopyListText(buffers[count], text);
-        listed.push_back(text);
-        ++count;
-    }
-    count = AttachedCount();
-    return FT_OK;
-}
-
-FT_STATUS Bus::ListByIndex(DWORD number, char* buffer, DWORD field, std::string& listed)
-{
-    if (field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_DESCRIPTION)
-        return FT_INVALID_PARAMETER;
-    int index = 0;
-    Board* board = AttachedByNumber(static_cast<int>(number), index);
-    if (!board)
-        return FT_DEVICE_NOT_FOUND;
-    listed = field == FT_OPEN_BY_SERIAL_NUMBER ? board->Serial() : board->Description();
-    CopyListText(buffer, listed);
-    return FT_OK;
-}
-
-Board* Bus::AttachedByNumber(int number, int& index)
-{
-    if (number < 0)
-        return nullptr;
-    int position = 0;
-    for (index = 0; index < BoardCount(); ++index) {
-        if (!boards_[static_cast<std::size_t>(index)]->Attached())
-            continue;
-        if (position++ == number)
-            return boards_[static_cast<std::size_t>(index)].get();
-    }
-    return nullptr;
 }
 
 FT_STATUS Bus::Open(int number, HandleId& handle)

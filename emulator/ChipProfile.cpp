@@ -4,7 +4,7 @@ namespace emulator {
 
 namespace {
 
-// Device IDs from the processors' programming specifications: DEV in bits 13-5, REV in
+// Device IDs as Microchip's programming guides give them: DEV in bits 13-5, REV in
 // bits 4-0. Bits 10-11 of these words are what the board reports as the processor type
 // (1 for the 16F84A, 2 for the 16F877).
 constexpr ChipProfile PIC16F84A_PROFILE{ChipKind::Pic16F84A, "16F84A", 1024, 64, 0x0560};

@@ -92,8 +92,11 @@ EMULATOR_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD
         if (status == FT_OK) {
             *static_cast<DWORD*>(argument2) = count;
             std::string texts;
-            for (const std::string& text : listed)
-                texts += (texts.empty() ? "" : ",") + Quoted(text);
+            for (const std::string& text : listed) {
+                if (!texts.empty())
+                    texts += ',';
+                texts += Quoted(text);
+            }
             call.Add("count=" + std::to_string(count) + " list=" + texts);
         }
         return call.Finish(status);

@@ -42,6 +42,14 @@ struct Trigger {
     unsigned block = 0;
 };
 
+// An occasion that comes with every call: every read, every write, every listing call.
+inline Trigger CallTrigger(int board)
+{
+    Trigger trigger;
+    trigger.board = board;
+    return trigger;
+}
+
 struct Fault {
     FaultKind kind = FaultKind::AckWrong;
     std::string text; // as written, for messages
