@@ -76,31 +76,39 @@ void ApplyConfigWord(TargetProcessor processor, std::uint16_t word, ConfigOption
     options.inCircuitDebugger = !Bit(word, 11);
 }
 
-std::string CompareConfigWord(TargetProcessor processor, std::uint16_t word,
-                              const ConfigOptions& options)
+std::vector<std::string> ConfigWordMismatches(TargetProcessor processor, std::uint16_t word,
+                                              const ConfigOptions& options)
 {
+    std::vector<std::string> mismatches;
     if (Bit(word, 3) == options.powerUpTimer)
-        return "Configuration verify failed (Power Up Timer Setting)";
+        mismatches.emplace_back("Configuration verify failed (Power Up Timer Setting)");
     if (Bit(word, 2) != options.watchdogTimer)
-        return "Configuration verify failed (Watchdog Timer Setting)";
+        mismatches.emplace_back("Configuration verify failed (Watchdog Timer Setting)");
     if (processor == TargetProcessor::PIC16F84A) {
         // Only Off and ALL exist on the 16F84A; a partial choice left over from a 16F877
         // selection is not compared.
         const bool mismatch = (Bit(word, 4) && options.codeProtection == CP_ALL) ||
                               (!Bit(word, 4) && options.codeProtection == CP_OFF);
         if (mismatch)
-            return "Configuration verify failed (Code Protection Setting)";
-        return {};
+            mismatches.emplace_back("Configuration verify failed (Code Protection Setting)");
+        return mismatches;
     }
     if (CodeProtectionOf877(word) != options.codeProtection)
-        return "Configuration verify failed (Code Protection Setting)";
+        mismatches.emplace_back("Configuration verify failed (Code Protection Setting)");
     if (Bit(word, 6) != options.brownOutReset)
-        return "Configuration verify failed (Brown-Out Reset Setting)";
+        mismatches.emplace_back("Configuration verify failed (Brown-Out Reset Setting)");
     if (Bit(word, 9) != options.programMemoryWrite)
-        return "Configuration verify failed (Program Memory Write Setting)";
+        mismatches.emplace_back("Configuration verify failed (Program Memory Write Setting)");
     if (Bit(word, 8) == options.eepromProtect)
-        return "Configuration verify failed (EEPROM Write Protect Setting)";
+        mismatches.emplace_back("Configuration verify failed (EEPROM Write Protect Setting)");
     if (Bit(word, 11) == options.inCircuitDebugger)
-        return "Configuration verify failed (In-Circuit Debug Setting)";
-    return {};
+        mismatches.emplace_back("Configuration verify failed (In-Circuit Debug Setting)");
+    return mismatches;
+}
+
+std::string CompareConfigWord(TargetProcessor processor, std::uint16_t word,
+                              const ConfigOptions& options)
+{
+    const std::vector<std::string> mismatches = ConfigWordMismatches(processor, word, options);
+    return mismatches.empty() ? std::string() : mismatches.front();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image/ProcessorProfile.h"
 
@@ -33,7 +34,14 @@ std::uint16_t BuildConfigWord(TargetProcessor processor, const ConfigOptions& op
 // values (on the 16F84A the four 16F877-only check boxes).
 void ApplyConfigWord(TargetProcessor processor, std::uint16_t word, ConfigOptions& options);
 
+// The message of every option in which the target's word differs from the options, in a
+// fixed order: power-up timer, watchdog, code protection, then the 16F877's brown-out
+// reset, program memory write, EEPROM protect and in-circuit debugger. Bits no option
+// reflects are not compared.
+std::vector<std::string> ConfigWordMismatches(TargetProcessor processor, std::uint16_t word,
+                                              const ConfigOptions& options);
+
 // Empty when the target's word matches the options, otherwise the message of the first
-// mismatch, tested in a fixed order.
+// mismatch in that order.
 std::string CompareConfigWord(TargetProcessor processor, std::uint16_t word,
                               const ConfigOptions& options);

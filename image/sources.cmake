@@ -3,6 +3,7 @@ target_sources(quillet_core PRIVATE
   image/ConfigWord.cpp
   image/FirmwareImage.cpp
   image/HexFile.cpp
+  image/HexFileWriter.cpp
   image/HexRecord.cpp
   image/HexTextFile.cpp
   image/MemoryListing.cpp
