@@ -19,7 +19,7 @@ constexpr std::uint16_t ERASED_WORD = 0x3FFF;
 constexpr std::uint8_t ERASED_BYTE = 0xFF;
 
 // Code protection bits of the configuration word. 16F84A: CP in bits 13-4, all equal, 0
-// protects all program memory. 16F877: CP1:CP0 in bits 5-4 and again in bits 13-12, 0 bits
+// protects all program memory and the data EEPROM. 16F877: CP1:CP0 in bits 5-4 and again in bits 13-12, 0 bits
 // protect more; CPD (bit 8) at 0 protects the data EEPROM.
 constexpr unsigned CP_84A_BIT = 0x0010;
 constexpr unsigned CP_877_LOW_SHIFT = 4;
@@ -104,7 +104,10 @@ bool TargetChip::ProgramProtected(unsigned address) const
 
 bool TargetChip::EepromProtected() const
 {
-    return profile_->kind == ChipKind::Pic16F877 && (configArea_[CONFIG_WORD_OFFSET] & CPD_877_BIT) == 0;
+    // The 16F84A's one CP setting also shuts the programmer out of its data EEPROM.
+    if (profile_->kind == ChipKind::Pic16F84A)
+        return (configArea_[CONFIG_WORD_OFFSET] & CP_84A_BIT) == 0;
+    return (configArea_[CONFIG_WORD_OFFSET] & CPD_877_BIT) == 0;
 }
 
 std::uint16_t TargetChip::ReadProgram(unsigned address) const

@@ -38,7 +38,7 @@ void World::ConfigureFromEnvironment()
         }
     }
     if (const int line = Configure(text); line != 0) {
-        std::fprintf(stderr, "D2XX emulator: %s:%d: %s; no boards attached\n", configPath, line,
+        std::fprintf(stderr, "D2XX emulator: %s: %s; no boards attached\n", configPath,
                      lastError.c_str());
         Configure("boards = 0");
     }

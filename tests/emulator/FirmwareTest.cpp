@@ -196,13 +196,14 @@ TEST_F(FirmwareTest, ProtectedProgramMemoryReadsAsZeroUntilBulkErase)
 {
     constexpr unsigned CP_ALL_84A = 0x000A; // CP bits 13-4 all 0, power-up timer off, HS
     ASSERT_EQ(0, EmuSetChipWord(0, 0x0010, 0x2805));
+    ASSERT_EQ(0, EmuSetChipWord(0, EEPROM + 1, 0x12));
     ASSERT_EQ(0, EmuSetChipWord(0, CONFIG_WORD, CP_ALL_84A));
     FT_HANDLE handle = OpenBySerial("TVRA0001");
 
-    ASSERT_EQ(ACK, Command(handle, CMD_READ_84A));
-    const Bytes block = Read(handle, PROGRAM_BLOCK_BYTES);
-    EXPECT_EQ(Bytes(PROGRAM_BLOCK_BYTES, 0), block);
-    Write(handle, {0x00, 0x00}); // neither ACK_BYTE nor REPEAT_BYTE: the board leaves the stream
+    const std::map<unsigned, unsigned> target = Read84A(handle);
+    EXPECT_EQ(0u, target.at(0x0010));
+    EXPECT_EQ(0u, target.at(EEPROM + 1));
+    EXPECT_EQ(CP_ALL_84A, target.at(CONFIG_WORD)); // the configuration area stays readable
 
     ASSERT_EQ(ACK, Command(handle, CMD_BULK_ERASE_84A));
     EXPECT_EQ(ACK, Read(handle, 2));
