@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr char kWindowTitle[] = "TVR-IO Download V1.0e ";
 constexpr char kAboutMenuText[] = "&About Quillet1...";
 constexpr int kSplashMilliseconds = 2300;
 constexpr int kVersionTextLength = 16; // characters the board stores
@@ -125,7 +124,7 @@ void CDownloadDlg::OnInitDialog()
         searchText_ = SettingsProfile::ReadText(key, SettingsProfile::SearchTextDefault(openMethod_));
     SetButtonStates(BUTTONS_IDLE);
     UpdateData(false);
-    setWindowTitle(QString::fromLatin1(kWindowTitle));
+    setWindowTitle(QString::fromLatin1(WINDOW_TITLE));
     for (const int id : kExtendedOptionIds)
         Control(id)->setEnabled(false);
     Control(IDC_WRITE_VERSION)->setEnabled(false);

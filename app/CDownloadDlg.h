@@ -3,16 +3,19 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "image/ConfigWord.h"
+#include "image/FirmwareImage.h"
 #include "image/ProcessorProfile.h"
 #include "link/BoardLink.h"
 #include "link/D2xxBinding.h"
 #include "link/LinkHost.h"
 
 #include "app/CHelpDlg.h"
+#include "app/CMemoryWindowDlg.h"
 #include "app/CSplashDlg.h"
 class MessageSink;
 class QButtonGroup;
@@ -113,6 +116,31 @@ private:
     // HEX file and its listing (ImageHandlers.cpp).
     void OnOpen();
     void OnView();
+
+public:
+    // The title at start; a HEX file that passes Open adds its name.
+    static constexpr char WINDOW_TITLE[] = "TVR-IO Download V1.0e ";
+
+    // The Memory Window, filled by View and Read (ImageHandlers.cpp). At most one exists;
+    // OpenMemoryWindow creates it, or empties the one there is.
+    void OpenMemoryWindow();
+    void AddMemoryLine(const std::string& line);
+    void ClearMemoryWindow();
+    // Paints the Memory Window at once, for operations that run without the event loop.
+    void RepaintMemoryWindow();
+    CMemoryWindowDlg* MemoryWindow() const { return memoryWindow_; }
+
+    // Asks the user for a HEX file, starting from the path given; empty when cancelled.
+    // Without one set, Open shows the file dialog; tests set their own.
+    using HexFileChooser = std::function<QString(const QString& initialPath)>;
+    void SetHexFileChooser(HexFileChooser chooser) { chooseHexFile_ = std::move(chooser); }
+    const QString& HexFilePath() const { return hexFilePath_; }
+
+private:
+    QString hexFilePath_;         // chosen in Open, kept also when its check failed
+    FirmwareImage firmwareImage_; // the working table of Program, Verify, View and Read
+    QPointer<CMemoryWindowDlg> memoryWindow_;
+    HexFileChooser chooseHexFile_;
 
     // Target operations (OperationHandlers.cpp).
     void OnBlankCheck();
