@@ -12,6 +12,7 @@ target_sources(quillet_gui PRIVATE
   app/DeviceSelectionHandlers.cpp
   app/HelpHandlers.cpp
   app/ImageHandlers.cpp
+  app/KeepPainted.cpp
   app/OperationHandlers.cpp
   app/ProcessorHandlers.cpp
   app/QtMessageSink.cpp
