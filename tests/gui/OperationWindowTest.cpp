@@ -1,0 +1,252 @@
+// Every outcome the target operations report, reached from the window as a user meets it:
+// the one message, the link state and the buttons it leaves.
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTest>
+
+#include "OperationWindow.h"
+#include "app/CMemoryWindowDlg.h"
+#include "support/TraceFile.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+constexpr auto P84A = static_cast<int>(TargetProcessor::PIC16F84A);
+constexpr auto P877 = static_cast<int>(TargetProcessor::PIC16F877);
+
+// What a row prepares before it clicks its button.
+enum Setup : int {
+    NONE = 0,
+    NOT_BLANK = 1 << 0,         // a program word written: the chip is not blank
+    AUTO_ERASE = 1 << 1,        // Enable Auto-Erase checked
+    PROGRAMMED = 1 << 2,        // the file programmed through the window first
+    FILE_REMOVED = 1 << 3,      // the HEX file deleted after Open
+    FILE_REMOVED_LATE = 1 << 4, // deleted during the blank check, after Program checked it
+    CHECKSUM_ERROR = 1 << 5,    // the file rewritten with a bad checksum
+    TOO_LARGE = 1 << 6,         // the file rewritten with words past the 16F84A's memory
+    PATH_FORGOTTEN = 1 << 7,    // the profile's path emptied and Open cancelled
+    WORD_CHANGED = 1 << 8,      // program word 5 of the chip changed
+    EEPROM_5_CHANGED = 1 << 9,  // EEPROM location 5 of the chip changed
+};
+
+constexpr unsigned kSomeWord = 0x0010;     // a program word the fixtures leave erased
+constexpr unsigned kChangedWord = 0x0005;  // a program word both fixtures supply
+constexpr unsigned kEepromLocation5 = 0x2105;
+constexpr char kPathPlaceholder[] = "%s"; // stands for the HEX file's path in a message
+
+} // namespace
+
+class OperationWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    static void Row(const char* name, int processor, int button, int setup, const QStringList& faults,
+                    int option, const QString& message, bool connected)
+    {
+        QTest::newRow(name) << processor << button << setup << faults << option << message << connected;
+    }
+
+private slots:
+    void reportsEachOutcomeWithItsLinkStateAndButtons_data()
+    {
+        QTest::addColumn<int>("processor");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<QStringList>("faults"); // emulator faults, injected after Connect and Open
+        QTest::addColumn<int>("option");         // a control clicked before the button, 0 for none
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("connected");
+
+        const QString notBlank = "Device is not blank. Either erase the device or select Auto Erase.";
+        const QString notSent = "Could not write the device during Blank Check.";
+        const QString notRead = "Could not read from the device during Blank Check.";
+        const QString noBoard = "TVR-IOxx board not responding.";
+        const QString eraseFailed = "Error during Bulk Erase function.";
+        const QString fileGone = QString("The hex file %1 could not be opened.").arg(kPathPlaceholder);
+
+        const int BC = IDC_BLANK_CHECK, ER = IDC_ERASE, PR = IDC_PROGRAM, RD = IDC_READ, VF = IDC_VERIFY;
+        Row("blank check: blank", P84A, BC, NONE, {}, 0, "Device is blank.", true);
+        Row("blank check: not blank", P84A, BC, NOT_BLANK, {}, 0, "Device is not blank.", true);
+        Row("blank check: command refused", P84A, BC, NONE, {"ack-wrong command=CMD_BLANK_CHECK_84A"}, 0, notSent, false);
+        Row("blank check: answer unreadable", P84A, BC, NONE, {"read-fails command=CMD_BLANK_CHECK_84A at=answer"}, 0, notRead, false);
+        Row("blank check: answer cut short", P84A, BC, NONE, {"answer-short command=CMD_BLANK_CHECK_84A count=1"}, 0, notRead, false);
+        Row("blank check: other answer", P877, BC, NONE, {"answer-wrong command=CMD_BLANK_CHECK_877 value=0x00"}, 0, notRead, false);
+
+        Row("erase: erased", P84A, ER, NOT_BLANK, {}, 0, "Device is erased.", true);
+        Row("erase: command refused", P84A, ER, NONE, {"ack-wrong command=CMD_BULK_ERASE_84A"}, 0, notSent, false);
+        Row("erase: answer unreadable", P84A, ER, NONE, {"read-fails command=CMD_BULK_ERASE_84A at=answer"}, 0, noBoard, false);
+        Row("erase: wrong answer", P877, ER, NONE, {"answer-wrong command=CMD_BULK_ERASE_877 value=0x5A"}, 0, eraseFailed, false);
+
+        Row("program: no file name", P84A, PR, PATH_FORGOTTEN, {}, 0, "Error: Invalid HEX file name.", true);
+        Row("program: file gone", P84A, PR, FILE_REMOVED, {}, 0, "Error: HEX file could not be opened.", true);
+        Row("program: checksum", P84A, PR, CHECKSUM_ERROR, {}, 0, "Checksum error in HEX file.", true);
+        Row("program: too large", P84A, PR, TOO_LARGE, {}, 0, "Selected HEX file is too large to fit into device FLASH.", true);
+        Row("program: blank check refused", P84A, PR, NONE, {"ack-wrong command=CMD_BLANK_CHECK_84A"}, 0, notSent, false);
+        Row("program: blank check unreadable", P84A, PR, NONE, {"read-fails command=CMD_BLANK_CHECK_84A at=answer"}, 0, notRead, false);
+        Row("program: blank check cut short", P84A, PR, AUTO_ERASE, {"answer-short command=CMD_BLANK_CHECK_84A count=1"}, 0, notRead, false);
+        Row("program: not blank", P84A, PR, NOT_BLANK, {}, 0, notBlank, true);
+        Row("program: erase refused", P84A, PR, NOT_BLANK | AUTO_ERASE, {"ack-wrong command=CMD_BULK_ERASE_84A"}, 0, notSent, false);
+        Row("program: erase unreadable", P84A, PR, NOT_BLANK | AUTO_ERASE, {"read-fails command=CMD_BULK_ERASE_84A at=answer"}, 0, noBoard, false);
+        Row("program: erase failed", P84A, PR, NOT_BLANK | AUTO_ERASE, {"answer-wrong command=CMD_BULK_ERASE_84A value=0x5A"}, 0, eraseFailed, false);
+        Row("program: file gone after the check", P84A, PR, FILE_REMOVED_LATE, {}, 0, fileGone, true);
+        Row("program: command refused", P84A, PR, NONE, {"ack-wrong command=CMD_PROGRAM_84A"}, 0, "Error communicating with programmer.", false);
+        Row("program: flash no answer", P84A, PR, NONE, {"read-fails stream=program part=program block=2"}, 0, noBoard, false);
+        Row("program: flash bad ack", P84A, PR, NONE, {"block-ack-wrong part=program block=2"}, 0, "Bad ACK during Flash programming. (0xA5)", false);
+        Row("program: config no answer", P84A, PR, NONE, {"read-fails stream=program part=config"}, 0, noBoard, false);
+        Row("program: config bad ack", P84A, PR, NONE, {"block-ack-short part=config"}, 0, "Bad ACK during Configuration programming (CF).", false);
+        Row("program: eeprom no answer", P84A, PR, NONE, {"read-fails stream=program part=eeprom block=1"}, 0, noBoard, false);
+        Row("program: eeprom bad ack", P84A, PR, NONE, {"block-ack-wrong part=eeprom"}, 0, "Bad ACK during EE Data programming.", false);
+        Row("program: closing no answer", P84A, PR, NONE, {"read-fails stream=program part=closing"}, 0, noBoard, false);
+        Row("program: closing bad ack", P84A, PR, NONE, {"block-ack-wrong part=closing"}, 0, "Bad ACK during Flash programming.", false);
+        Row("program: complete", P84A, PR, NONE, {}, 0, "Programming complete.", true);
+
+        // The read stream's failure points, as Read and as Verify name them.
+        struct ReadRow {
+            const char* point;
+            QStringList faults;
+            const char* read;
+            const char* verify;
+        };
+        const QString repeatShort = "block-short part=program block=2 times=1";
+        const ReadRow readRows[] = {
+            {"command refused", {"ack-wrong command=any"}, "Could not write the device during program memory read.",
+             "Could not write the device during program memory read."},
+            {"program block unreadable", {"read-fails stream=read part=program block=2"},
+             "Could not read from device. (T3)", "Could not read from device. (T1)"},
+            {"acknowledge not written", {"write-fails stream=read part=program block=2"},
+             "Could not WRITE the device during program memory read.", "Could not WRITE the device during program memory read."},
+            {"repeat request not written", {repeatShort, "write-fails stream=read part=program block=2 times=1"},
+             "Could not WRITE the device during program memory read.", "Could not WRITE the device during program memory read."},
+            {"repeated block unreadable", {repeatShort, "read-fails stream=read part=program block=2 skip=1 times=1"},
+             "Could not read from device. (T4)", "Could not read from device. (T7)"},
+            {"repeated block short", {"block-short part=program block=2 times=2"},
+             "Could not read from device. (64)", "Could not read from device. (64)"},
+            {"config unreadable", {"read-fails stream=read part=config"}, "Could not read from device. (T5)",
+             "Could not read from device. (T2)"},
+            {"config short", {"block-short part=config count=20"}, "Could not read from device. (513)",
+             "Could not read from device. (513)"},
+            {"config acknowledge not written", {"write-fails stream=read part=config"},
+             "Could not WRITE the device during Configuration read.", "Could not WRITE the device during Configuration read."},
+            {"eeprom unreadable", {"read-fails stream=read part=eeprom"}, "Could not read from device. (T9)",
+             "Could not read from device. (T8)"},
+            {"eeprom short", {"block-short part=eeprom"}, "Could not read from device. (128)",
+             "Could not read from device. (128)"},
+            {"eeprom acknowledge not written", {"write-fails stream=read part=eeprom"},
+             "Could not WRITE the device during EEPROM read.", "Could not WRITE the device during EEPROM read."},
+        };
+        for (const ReadRow& row : readRows) {
+            Row(qPrintable(QString("read: ") + row.point), P84A, RD, NONE, row.faults, 0, row.read, false);
+            Row(qPrintable(QString("verify: ") + row.point), P84A, VF, NONE, row.faults, 0, row.verify, false);
+        }
+
+        Row("verify: file gone", P84A, VF, FILE_REMOVED, {}, 0, fileGone, false);
+        Row("verify: passed", P84A, VF, PROGRAMMED, {}, 0, "Verify passed", true);
+        Row("verify: program word", P84A, VF, PROGRAMMED | WORD_CHANGED, {}, 0, "Verify failed", true);
+        Row("verify: eeprom location 5", P84A, VF, PROGRAMMED | EEPROM_5_CHANGED, {}, 0,
+            "EE Data Verify failed at 2105h (EE location 5)", true);
+        // Each option in the window against the programmed chip; the 16F877 has them all.
+        const QString config = "Configuration verify failed (%1 Setting)";
+        Row("verify: power-up timer", P84A, VF, PROGRAMMED, {}, IDC_POWER_UP_TIMER, config.arg("Power Up Timer"), true);
+        Row("verify: watchdog", P84A, VF, PROGRAMMED, {}, IDC_WATCHDOG, config.arg("Watchdog Timer"), true);
+        Row("verify: code protection", P84A, VF, PROGRAMMED, {}, IDC_CP_ALL, config.arg("Code Protection"), true);
+        Row("verify: brown-out", P877, VF, PROGRAMMED, {}, IDC_BROWN_OUT, config.arg("Brown-Out Reset"), true);
+        Row("verify: program memory write", P877, VF, PROGRAMMED, {}, IDC_PROGRAM_MEM_WRITE, config.arg("Program Memory Write"), true);
+        Row("verify: eeprom protect", P877, VF, PROGRAMMED, {}, IDC_EEPROM_PROTECT, config.arg("EEPROM Write Protect"), true);
+        Row("verify: in-circuit debugger", P877, VF, PROGRAMMED, {}, IDC_DEBUGGER, config.arg("In-Circuit Debug"), true);
+    }
+
+    void reportsEachOutcomeWithItsLinkStateAndButtons()
+    {
+        QFETCH(int, processor);
+        QFETCH(int, button);
+        QFETCH(int, setup);
+        QFETCH(QStringList, faults);
+        QFETCH(int, option);
+        QFETCH(QString, message);
+        QFETCH(bool, connected);
+
+        OperationWindow w(static_cast<TargetProcessor>(processor));
+        QVERIFY(w.f.Window().IsConnected());
+        if (setup & AUTO_ERASE)
+            w.f.Click(IDC_AUTO_ERASE);
+        if (setup & PROGRAMMED) {
+            w.f.Click(IDC_PROGRAM);
+            QCOMPARE(w.f.sink.messages, Messages{"Programming complete."});
+            w.f.sink.messages.clear();
+        }
+        Prepare(w, setup);
+        for (const QString& fault : faults)
+            QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
+        if (option != 0)
+            w.f.Click(option);
+
+        w.f.Click(button);
+
+        const QString expected = QString(message).replace(kPathPlaceholder, w.HexPath());
+        QCOMPARE(w.f.sink.messages, Messages{expected.toStdString()});
+        QCOMPARE(w.f.Window().IsConnected(), connected);
+        QCOMPARE(w.ConnectCaption(), connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+        if (!connected) {
+            QCOMPARE(w.Status(), QStringLiteral("Not connected."));
+            QCOMPARE(EmuIsOpen(w.Board()), 0); // a lost link leaves the device closed
+        }
+        QCOMPARE(w.EnabledButtons(), connected ? kOperationButtons : kButtonsNotConnected);
+        // A failed Read leaves the Memory Window with its first line only.
+        if (button == IDC_READ)
+            QCOMPARE(w.f.Window().MemoryWindow()->Lines(), QStringList{"Reading..."});
+    }
+
+    // A blank-check answer other than "blank" or "not blank" never lets Program write.
+    void programNeverWritesATargetOfUnknownState_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("answer cut short") << "answer-short command=CMD_BLANK_CHECK_84A count=1";
+        QTest::newRow("answer 0x00") << "answer-wrong command=CMD_BLANK_CHECK_84A value=0x00";
+        QTest::newRow("no answer") << "answer-missing command=CMD_BLANK_CHECK_84A";
+    }
+    void programNeverWritesATargetOfUnknownState()
+    {
+        QFETCH(QString, fault);
+        OperationWindow w(TargetProcessor::PIC16F84A);
+        w.f.Click(IDC_AUTO_ERASE);
+        TraceFile trace("unknown-state");
+        QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
+        w.f.Click(IDC_PROGRAM);
+        QCOMPARE(w.f.sink.messages, Messages{"Could not read from the device during Blank Check."});
+        // Neither CMD_BULK_ERASE_84A (0D 0A 05 0A) nor CMD_PROGRAM_84A (0F 0A 05 0A) went out.
+        QVERIFY(trace.Written().find("0D 0A 05 0A") == std::string::npos);
+        QVERIFY(trace.Written().find("0F 0A 05 0A") == std::string::npos);
+        QCOMPARE(w.ChipWord(0), 0x3FFFu); // still erased
+    }
+
+private:
+    static void Prepare(OperationWindow& w, int setup)
+    {
+        if (setup & NOT_BLANK)
+            w.SetChipWord(kSomeWord, 0);
+        if (setup & WORD_CHANGED)
+            w.SetChipWord(kChangedWord, w.ChipWord(kChangedWord) ^ 1);
+        if (setup & EEPROM_5_CHANGED)
+            w.SetChipWord(kEepromLocation5, w.ChipWord(kEepromLocation5) ^ 0xFF);
+        if (setup & FILE_REMOVED)
+            QFile::remove(w.HexPath());
+        if (setup & CHECKSUM_ERROR)
+            w.OverwriteHexFile(QStringLiteral("malformed/bad-config-checksum.hex"));
+        if (setup & TOO_LARGE)
+            w.OverwriteHexFile(QStringLiteral("malformed/too-large-84a.hex"));
+        if (setup & FILE_REMOVED_LATE) {
+            // The blank check's command pause comes after the file's check and before its load.
+            const QString path = w.HexPath();
+            w.clock.atPause = [path](unsigned) { QFile::remove(path); };
+        }
+        if (setup & PATH_FORGOTTEN) {
+            w.f.SetProfileValue("MyfilenamePath", QString());
+            w.f.Window().SetHexFileChooser([](const QString&) { return QString(); });
+            w.f.Click(IDC_OPEN);
+        }
+    }
+};
+
+QTEST_MAIN(OperationWindowTest)
+#include "OperationWindowTest.moc"
