@@ -214,10 +214,31 @@ private slots:
         QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
         w.f.Click(IDC_PROGRAM);
         QCOMPARE(w.f.sink.messages, Messages{"Could not read from the device during Blank Check."});
-        // Neither CMD_BULK_ERASE_84A (0D 0A 05 0A) nor CMD_PROGRAM_84A (0F 0A 05 0A) went out.
+        // CMD_BLANK_CHECK_84A (08 0A 05 0A) went out, but neither CMD_BULK_ERASE_84A
+        // (0D 0A 05 0A) nor CMD_PROGRAM_84A (0F 0A 05 0A).
+        QVERIFY(trace.Written().find("08 0A 05 0A") != std::string::npos);
         QVERIFY(trace.Written().find("0D 0A 05 0A") == std::string::npos);
         QVERIFY(trace.Written().find("0F 0A 05 0A") == std::string::npos);
         QCOMPARE(w.ChipWord(0), 0x3FFFu); // still erased
+    }
+
+    // In help mode the operation buttons only describe themselves: nothing reaches the
+    // board, no file is read and no Memory Window opens.
+    void helpModeSendsNothing()
+    {
+        OperationWindow w(TargetProcessor::PIC16F84A);
+        TraceFile trace("help-mode");
+        QFile::remove(w.HexPath()); // a read of the file would be reported
+        w.f.Click(IDC_HELP);
+        QVERIFY(w.f.Window().IsHelpMode());
+        for (const int id : {IDC_BLANK_CHECK, IDC_ERASE, IDC_PROGRAM, IDC_VERIFY, IDC_READ}) {
+            QVERIFY2(w.f.IsEnabled(id), qPrintable(QString::number(id)));
+            w.f.Click(id);
+        }
+        QCOMPARE(trace.Lines(), std::vector<std::string>{});
+        QCOMPARE(w.f.sink.messages, Messages{});
+        QVERIFY(w.f.Window().MemoryWindow() == nullptr);
+        QVERIFY(w.f.Window().IsConnected());
     }
 
 private:
