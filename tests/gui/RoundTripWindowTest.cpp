@@ -2,12 +2,15 @@
 // it back, and see Verify find what was changed in the chip; and the window kept painted
 // while the operations run on its thread.
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
 
 #include "OperationWindow.h"
+#include "app/KeepPainted.h"
 #include "app/CMemoryWindowDlg.h"
 #include "image/FirmwareImage.h"
 #include "image/HexFile.h"
@@ -165,6 +168,20 @@ private slots:
         QVERIFY(visibleAtStart);
         QVERIFY(bars.painted.size() >= 90);
         QCOMPARE(w.f.Window().MemoryWindow()->Lines().size(), 2116);
+    }
+
+    // The real program's pause: it takes its full time, and what the window system has
+    // queued meanwhile (here a timer) is handled during it, not after the operation.
+    void realPauseKeepsTheEventsOtherThanInputGoing()
+    {
+        constexpr unsigned kPause = 30; // milliseconds, as long as a short protocol pause
+        bool fired = false;
+        QTimer::singleShot(0, [&fired] { fired = true; });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        PauseKeepingWindowsPainted(kPause);
+        QVERIFY(elapsed.elapsed() >= kPause);
+        QVERIFY(fired);
     }
 };
 
