@@ -1,0 +1,126 @@
+// The commands about the board itself: list, info, blank-check, erase, write-version.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/BoardSession.h"
+#include "cli/Commands.h"
+#include "cli/Reporter.h"
+#include "cli/Utf8.h"
+#include "link/CommandSet.h"
+#include "link/Connection.h"
+#include "link/DeviceSelection.h"
+#include "ops/BlankCheck.h"
+#include "ops/BulkErase.h"
+#include "ops/OperationMessages.h"
+
+namespace {
+
+const char* Name(TargetProcessor processor)
+{
+    return GetProcessorProfile(processor).name;
+}
+
+} // namespace
+
+int RunList(const Invocation& invocation, Reporter& reporter)
+{
+    BoardSession session(reporter, invocation.selection, invocation.processor);
+    if (Outcome loaded = session.LoadDriver(); loaded.exitCode != EXIT_OK)
+        return reporter.Finish(loaded);
+    DWORD count = 0;
+    if (CountDevices(session.Driver(), count) != FT_OK)
+        return reporter.Finish({EXIT_NO_BOARD, "FT_ListDevices failed"});
+    std::vector<std::string> serials;
+    std::vector<std::string> descriptions;
+    if (count > 0) {
+        // One list by serial number, one by description: the driver gives one kind a call.
+        DWORD listed = 0;
+        if (ListDeviceNames(session.Driver(), OPEN_BY_SERIAL_NUMBER, listed, serials) != DEVICE_LIST_OK ||
+            ListDeviceNames(session.Driver(), OPEN_BY_DESCRIPTION, listed, descriptions) != DEVICE_LIST_OK)
+            return reporter.Finish({EXIT_NO_BOARD, "ListDevices failed"});
+    }
+    reporter.Print(std::to_string(serials.size()) + " device(s) attached:");
+    for (std::size_t number = 0; number < serials.size(); ++number) {
+        // A board plugged in between the two lists has a serial number and no description.
+        const std::string serial = Latin1ToUtf8(serials[number]);
+        const std::string description = number < descriptions.size() ? Latin1ToUtf8(descriptions[number]) : "";
+        char row[160];
+        std::snprintf(row, sizeof row, "%-4zu %-20s %s", number, serial.c_str(), description.c_str());
+        reporter.Print(row);
+        reporter.Emit(JsonLine()
+                          .Add("type", "device")
+                          .Add("device", static_cast<long long>(number))
+                          .Add("serial", serial)
+                          .Add("description", description));
+    }
+    return reporter.Finish({EXIT_OK, ""}, JsonLine().Add("devices", static_cast<long long>(serials.size())));
+}
+
+int RunInfo(const Invocation& invocation, Reporter& reporter)
+{
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+        const char* source = session.ProcessorSource();
+        std::string processor = Name(session.Processor());
+        if (session.BoardProcessor() && *session.BoardProcessor() != session.Processor())
+            processor += std::string(" (--processor; the board reports a ") + Name(*session.BoardProcessor()) + ")";
+        else
+            processor += std::string(" (") + source + ")";
+        const std::string revision = Latin1ToUtf8(session.Revision());
+        const std::string version = Latin1ToUtf8(session.Status());
+        reporter.Print("Revision:  " + revision);
+        reporter.Print("Version:   " + version);
+        reporter.Print("Processor: " + processor);
+        fields.Add("revision", revision)
+            .Add("version", version)
+            .Add("processor_source", source);
+        if (session.BoardProcessor())
+            fields.Add("board_processor", Name(*session.BoardProcessor()));
+        return {};
+    });
+}
+
+int RunBlankCheck(const Invocation& invocation, Reporter& reporter)
+{
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+        const BlankCheckResult result = BlankCheck(session.Link(), session.Processor());
+        switch (result) {
+        case BLANK_CHECK_BLANK:
+            fields.Add("blank", true);
+            return {EXIT_OK, BlankCheckMessage(result)};
+        case BLANK_CHECK_NOT_BLANK:
+            fields.Add("blank", false);
+            return {EXIT_NOT_BLANK, BlankCheckMessage(result)};
+        default:
+            return {EXIT_NO_BOARD, BlankCheckMessage(result)};
+        }
+    });
+}
+
+int RunErase(const Invocation& invocation, Reporter& reporter)
+{
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine&) -> Outcome {
+        const EraseResult result = BulkErase(session.Link(), session.Processor());
+        switch (result) {
+        case ERASE_DONE: return {EXIT_OK, EraseMessage(result)};
+        // The board answered, and said the erase did not work: not a link failure.
+        case ERASE_WRONG_ANSWER: return {EXIT_ERASE_FAILED, EraseMessage(result)};
+        default: return {EXIT_NO_BOARD, EraseMessage(result)};
+        }
+    });
+}
+
+int RunWriteVersion(const Invocation& invocation, Reporter& reporter)
+{
+    const std::u16string text = DecodeTypedText(invocation.versionText);
+    if (text.size() > static_cast<std::size_t>(VERSION_TEXT_LENGTH))
+        return reporter.Finish({EXIT_USAGE, "The version text holds " + std::to_string(text.size()) +
+                                                " characters; the board stores at most " +
+                                                std::to_string(VERSION_TEXT_LENGTH) + "."});
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine&) -> Outcome {
+        // WriteVersion has shown what happened in the window's words.
+        if (WriteVersion(session.Link(), text) != 0)
+            return {EXIT_NO_BOARD, "The version text was not stored."};
+        return {EXIT_OK, "Version write complete."};
+    });
+}

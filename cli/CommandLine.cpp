@@ -1,0 +1,215 @@
+#include "cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <vector>
+
+#include "cli/ExitCodes.h"
+#include "cli/Reporter.h"
+#include "image/ConfigWord.h"
+#include "link/DeviceSelection.h"
+
+namespace {
+
+constexpr char kExitCodes[] = R"(Exit codes:
+   0  success
+   2  usage error: an unknown option, a missing or refused value
+   3  HEX file error: missing, unreadable, bad checksum, too large for the processor
+   4  no board, board not responding, or the link lost during the operation
+   5  target not blank
+   6  bulk erase failed
+   7  verify: the target differs from the file
+   8  program: the board refused a block
+   9  read -o: the output file could not be written
+  10  the D2XX driver library (libftd2xx.so) is missing or incomplete)";
+
+void AddJson(CLI::App& command, Invocation& invocation)
+{
+    command.add_flag("--json", invocation.json,
+                     "Print one JSON object per line: progress, messages, data, the result last");
+}
+
+void AddBoardSelection(CLI::App& command, Invocation& invocation)
+{
+    const auto choose = [&invocation](int method) {
+        return [&invocation, method](const std::string& text) { invocation.selection = {method, text}; };
+    };
+    auto* serial = command.add_option_function<std::string>("--serial", choose(OPEN_BY_SERIAL_NUMBER),
+                                                            "Open the board with this USB serial number (case counts)");
+    auto* description = command.add_option_function<std::string>(
+        "--description", choose(OPEN_BY_DESCRIPTION), "Open the board with this USB description (case counts)");
+    auto* device = command.add_option_function<std::string>(
+        "--device", choose(OPEN_BY_DEVICE_NUMBER), "Open the driver's device number N, 0 to 64 (default 0)");
+    serial->type_name("S")->excludes(description)->excludes(device)->group("Board");
+    description->type_name("D")->excludes(device)->group("Board");
+    device->type_name("N")->group("Board");
+}
+
+// A value from a fixed set, any case, shown in the help as the set itself.
+CLI::Option* AddChoice(CLI::App& command, const std::string& name, const std::vector<std::string>& choices,
+                       std::function<void(int index)> take, const std::string& help)
+{
+    std::string shown;
+    for (const std::string& choice : choices)
+        shown += (shown.empty() ? "" : "|") + choice;
+    return command
+        .add_option_function<std::string>(
+            name,
+            [choices, take = std::move(take)](const std::string& value) {
+                const auto at = std::find_if(choices.begin(), choices.end(), [&](const std::string& c) {
+                    return std::equal(c.begin(), c.end(), value.begin(), value.end(), [](char a, char b) {
+                        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                    });
+                });
+                take(static_cast<int>(at - choices.begin()));
+            },
+            help)
+        ->type_name(shown)
+        ->check(CLI::IsMember(choices, CLI::ignore_case).description(""));
+}
+
+void AddProcessor(CLI::App& command, Invocation& invocation, const char* help)
+{
+    // In the order of the window's processor radios.
+    AddChoice(command, "--processor", {"16F84A", "16F877"},
+              [&invocation](int index) { invocation.processor = ProcessorFromIndex(index); }, help)
+        ->group("Board");
+}
+
+// --NAME and --no-NAME; the last one given wins, as with a compiler's -f and -fno- options.
+void AddSwitch(CLI::App& command, const std::string& name, const std::string& what,
+               std::optional<bool>& target)
+{
+    // "--watchdog=false" would read as a request and do nothing: it is refused instead.
+    command.add_flag_callback("--" + name, [&target] { target = true; }, "Turn on " + what)
+        ->disable_flag_override()
+        ->group("Configuration");
+    command.add_flag_callback("--no-" + name, [&target] { target = false; }, "Turn off " + what)
+        ->disable_flag_override()
+        ->group("Configuration");
+}
+
+void AddConfigSwitches(CLI::App& command, ConfigSwitches& config)
+{
+    // In the order of the window's code-protection radios: CP_OFF, CP_ALL, CP_1000_1FFF, CP_1F00_1FFF.
+    AddChoice(command, "--code-protection", {"off", "all", "1000-1fff", "1f00-1fff"},
+              [&config](int choice) { config.codeProtection = choice; },
+              "Code protection; the two ranges exist on the 16F877 only")
+        ->group("Configuration");
+    AddSwitch(command, "watchdog", "the watchdog timer", config.watchdogTimer);
+    AddSwitch(command, "power-up-timer", "the power-up timer", config.powerUpTimer);
+    AddSwitch(command, "brown-out", "brown-out reset (16F877)", config.brownOutReset);
+    AddSwitch(command, "program-memory-write", "program memory write (16F877)", config.programMemoryWrite);
+    AddSwitch(command, "eeprom-protect", "data EEPROM write protection (16F877)", config.eepromProtect);
+    AddSwitch(command, "debugger", "the in-circuit debugger (16F877)", config.inCircuitDebugger);
+}
+
+CLI::App* AddCommand(CLI::App& app, Invocation& invocation, const std::string& name,
+                     const std::string& description)
+{
+    CLI::App* command = app.add_subcommand(name, description);
+    command->callback([&invocation, name] { invocation.command = name; });
+    AddJson(*command, invocation);
+    return command;
+}
+
+void DefineCommands(CLI::App& app, Invocation& invocation)
+{
+    const char* const processorHelp =
+        "The target processor, in place of the one the board reports";
+
+    AddCommand(app, invocation, "list", "List the attached boards: device number, serial number, description");
+
+    CLI::App* info = AddCommand(app, invocation, "info", "Connect and show the board's revision, version text and processor");
+    AddBoardSelection(*info, invocation);
+    AddProcessor(*info, invocation, processorHelp);
+
+    for (const auto& [name, description] :
+         {std::pair{"blank-check", "Ask the board whether the target is blank"},
+          std::pair{"erase", "Bulk-erase the target, code-protected or not"}}) {
+        CLI::App* command = AddCommand(app, invocation, name, description);
+        AddBoardSelection(*command, invocation);
+        AddProcessor(*command, invocation, processorHelp);
+    }
+
+    CLI::App* program = AddCommand(app, invocation, "program",
+                                   "Program FILE into a blank target: program memory, ID words, "
+                                   "configuration word, EEPROM");
+    program->add_option("FILE", invocation.file, "Intel HEX file")->required();
+    program->add_flag("--auto-erase", invocation.autoErase, "Erase the target first when it is not blank");
+    program->add_flag("--yes-protect", invocation.yesProtect,
+                      "Confirm a configuration that protects code or EEPROM: a protected chip can "
+                      "only be bulk-erased");
+    AddBoardSelection(*program, invocation);
+    AddProcessor(*program, invocation, processorHelp);
+    AddConfigSwitches(*program, invocation.config);
+    program->footer("Options left out take the file's configuration record, else the defaults: code "
+                    "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.");
+
+    CLI::App* verify = AddCommand(app, invocation, "verify",
+                                  "Read the whole target and report every difference from FILE and "
+                                  "the configuration options");
+    verify->add_option("FILE", invocation.file, "Intel HEX file")->required();
+    AddBoardSelection(*verify, invocation);
+    AddProcessor(*verify, invocation, processorHelp);
+    AddConfigSwitches(*verify, invocation.config);
+    verify->footer("The configuration word is compared with the options: those given, else the "
+                   "file's configuration record, else the defaults.");
+
+    CLI::App* read = AddCommand(app, invocation, "read",
+                                "Read the whole target: print its listing, or write it as an Intel HEX file");
+    read->add_option("-o,--output", invocation.output, "Write an Intel HEX file that program takes back")
+        ->type_name("FILE");
+    AddBoardSelection(*read, invocation);
+    AddProcessor(*read, invocation, processorHelp);
+
+    CLI::App* view = AddCommand(app, invocation, "view", "List what FILE holds, as the Memory Window does");
+    view->add_option("FILE", invocation.file, "Intel HEX file")->required();
+    AddProcessor(*view, invocation, "Check the file's size against this processor (default: any)");
+
+    CLI::App* writeVersion = AddCommand(app, invocation, "write-version",
+                                        "Store a version text of up to 16 characters on the board");
+    writeVersion->add_option("TEXT", invocation.versionText, "The version text")->required();
+    AddBoardSelection(*writeVersion, invocation);
+}
+
+// The subcommand named on the command line, for a usage error reported as JSON.
+std::string CommandNamed(int argc, char** argv, const CLI::App& app)
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const CLI::App* command : app.get_subcommands({})) {
+            if (command->get_name() == argv[i])
+                return argv[i];
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int ParseCommandLine(int argc, char** argv, Invocation& invocation)
+{
+    CLI::App app("Program PIC16F84A and PIC16F877 targets on TVR-IO boards.", "quillet");
+    app.require_subcommand(1);
+    app.footer(kExitCodes);
+    DefineCommands(app, invocation);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        const bool json = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--json"; });
+        if (json) {
+            Reporter reporter(CommandNamed(argc, argv, app), true);
+            return reporter.Finish({EXIT_USAGE, error.what()});
+        }
+        app.exit(error);
+        return EXIT_USAGE;
+    }
+    return -1;
+}

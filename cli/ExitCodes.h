@@ -1,0 +1,28 @@
+#pragma once
+// The exit status of quillet. Scripts and production benches branch on these, so each
+// outcome that calls for a different reaction has a code of its own, and a code never
+// changes its meaning. 1 is left unused: a crash or a killed run must not pass for an
+// outcome of the program.
+#include <string>
+
+enum ExitCode : int {
+    EXIT_OK = 0,
+    EXIT_USAGE = 2,            // the command line, or a value on it, was refused
+    EXIT_HEX_FILE = 3,         // the HEX file is missing, unreadable, corrupt or too large
+    EXIT_NO_BOARD = 4,         // no board opened or answered, or the link was lost on the way
+    EXIT_NOT_BLANK = 5,        // the target is not blank (and Program was not to erase it)
+    EXIT_ERASE_FAILED = 6,     // the board answered the bulk erase with a failure
+    EXIT_VERIFY_DIFFERS = 7,   // the target was read completely and differs from the file
+    EXIT_PROGRAM_FAILED = 8,   // the board refused a block of the program stream
+    EXIT_OUTPUT_FILE = 9,      // the HEX file of read -o could not be written
+    EXIT_NO_DRIVER = 10,       // the D2XX driver library is missing or incomplete
+};
+
+// The name of a code in the "status" field of a JSON result: "ok", "usage", ...
+const char* ExitCodeName(int code);
+
+// What a command ends with: its exit code and the one text that says why.
+struct Outcome {
+    int exitCode = EXIT_OK;
+    std::string message;
+};

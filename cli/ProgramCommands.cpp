@@ -1,0 +1,225 @@
+// The commands that bring a HEX file to the target, or hold the target against one:
+// program and verify.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/BoardSession.h"
+#include "cli/Commands.h"
+#include "cli/ConfigSwitches.h"
+#include "cli/Reporter.h"
+#include "image/ConfigWord.h"
+#include "image/FirmwareImage.h"
+#include "image/HexFile.h"
+#include "link/CommandSet.h"
+#include "link/Pause.h"
+#include "ops/BlankCheck.h"
+#include "ops/BulkErase.h"
+#include "ops/OperationMessages.h"
+#include "ops/ProgramStream.h"
+#include "ops/ReadStream.h"
+#include "ops/VerifyCompare.h"
+
+namespace {
+
+constexpr char kConfirmProtection[] =
+    "This configuration protects the chip, which can then only be bulk-erased; add --yes-protect "
+    "to program it.";
+
+Outcome HexFileError(const std::string& path, HexCheckResult result)
+{
+    return {EXIT_HEX_FILE, path + ": " + HexCheckMessage(result)};
+}
+
+// Before the board is touched: a file that is missing, corrupt or too large for any target
+// (or for --processor) stops the run without a word to the board.
+Outcome CheckBeforeBoard(const Invocation& invocation)
+{
+    const TargetProcessor largest = TargetProcessor::PIC16F877;
+    const HexCheckResult result = CheckHexFile(invocation.file, invocation.processor.value_or(largest), nullptr);
+    if (result != HEX_FILE_OK)
+        return HexFileError(invocation.file, result);
+    return {};
+}
+
+// The window's Open for the processor now known: the check, whose configuration record sets
+// the options, then the switches given, which have the last word.
+Outcome OpenHexFile(const Invocation& invocation, TargetProcessor processor, ConfigOptions& options)
+{
+    const HexCheckResult result = CheckHexFile(invocation.file, processor, [&](std::uint16_t word) {
+        ApplyConfigWord(processor, word, options);
+    });
+    if (result != HEX_FILE_OK)
+        return HexFileError(invocation.file, result);
+    if (const std::string given = SwitchWithoutBit(invocation.config, processor); !given.empty())
+        return {EXIT_USAGE, given + " has no bit in the configuration word of the " +
+                                GetProcessorProfile(processor).name + "."};
+    ApplySwitches(invocation.config, options);
+    return {};
+}
+
+// A failure inside a stream, as the window ends it: the device closed, the link lost.
+void LoseLink(BoardSession& session)
+{
+    session.Driver().Close();
+    session.MarkNotConnected();
+}
+
+int ProgramExitCode(ProgramResult result)
+{
+    switch (result) {
+    case PROGRAM_DONE: return EXIT_OK;
+    case PROGRAM_FLASH_BAD_ACK:
+    case PROGRAM_CONFIG_BAD_ACK:
+    case PROGRAM_EEPROM_BAD_ACK:
+    case PROGRAM_CLOSING_BAD_ACK: return EXIT_PROGRAM_FAILED;
+    default: return EXIT_NO_BOARD;
+    }
+}
+
+std::string Hex(int value, int digits)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+    return text;
+}
+
+const char* MemoryName(VerifyDifference::Kind kind)
+{
+    switch (kind) {
+    case VerifyDifference::PROGRAM_WORD: return "program";
+    case VerifyDifference::CONFIGURATION: return "configuration";
+    default: return "eeprom";
+    }
+}
+
+// Every difference, memory by memory in the order of the comparison, each under a heading
+// that counts it.
+void ReportDifferences(Reporter& reporter, const std::vector<VerifyDifference>& differences)
+{
+    const auto count = [&](VerifyDifference::Kind kind) {
+        std::size_t n = 0;
+        for (const VerifyDifference& d : differences)
+            n += d.kind == kind ? 1 : 0;
+        return n;
+    };
+    VerifyDifference::Kind heading = VerifyDifference::NONE;
+    for (const VerifyDifference& d : differences) {
+        JsonLine json;
+        json.Add("type", "difference").Add("memory", MemoryName(d.kind)).Add("address", d.address);
+        if (d.kind != heading) {
+            heading = d.kind;
+            const std::size_t n = count(d.kind);
+            const std::string counted = std::to_string(n) + (n == 1 ? " difference" : " differences");
+            if (d.kind == VerifyDifference::PROGRAM_WORD)
+                reporter.Print("Program memory: " + counted);
+            else if (d.kind == VerifyDifference::CONFIGURATION)
+                reporter.Print("Configuration word " + Hex(d.address, 4) + ": expected " + Hex(d.expected, 4) +
+                               ", found " + Hex(d.found, 4));
+            else
+                reporter.Print("EEPROM: " + counted);
+        }
+        switch (d.kind) {
+        case VerifyDifference::PROGRAM_WORD:
+            reporter.Print("  " + Hex(d.address, 4) + ": expected " + Hex(d.expected, 4) + ", found " +
+                           Hex(d.found, 4));
+            break;
+        case VerifyDifference::CONFIGURATION:
+            reporter.Print("  " + d.configuration);
+            json.Add("option", d.configuration);
+            break;
+        default:
+            reporter.Print("  " + Hex(d.address, 4) + " (location " + std::to_string(d.address - EEPROM_ADDRESS) +
+                           "): expected " + Hex(d.expected, 2) + ", found " + Hex(d.found, 2));
+            json.Add("location", d.address - EEPROM_ADDRESS);
+            break;
+        }
+        reporter.Emit(json.Add("expected", d.expected).Add("found", d.found));
+    }
+}
+
+} // namespace
+
+int RunProgram(const Invocation& invocation, Reporter& reporter)
+{
+    if (Outcome checked = CheckBeforeBoard(invocation); checked.exitCode != EXIT_OK)
+        return reporter.Finish(checked);
+    if (SwitchesProtect(invocation.config) && !invocation.yesProtect)
+        return reporter.Finish({EXIT_USAGE, kConfirmProtection});
+
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+        const TargetProcessor processor = session.Processor();
+        ConfigOptions options;
+        if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
+            return opened;
+        // The file's own record may ask for protection too.
+        if (OptionsProtect(processor, options) && !invocation.yesProtect)
+            return {EXIT_USAGE, kConfirmProtection};
+
+        // Only a blank target is programmed; auto-erase makes it blank first. A failed blank
+        // check or erase has closed the device and marked the link lost already.
+        const BlankCheckResult blank = BlankCheck(session.Link(), processor);
+        if (const char* stop = ProgramBlankCheckMessage(blank, invocation.autoErase))
+            return {blank == BLANK_CHECK_NOT_BLANK ? EXIT_NOT_BLANK : EXIT_NO_BOARD, stop};
+        if (blank == BLANK_CHECK_NOT_BLANK) {
+            const EraseResult erased = BulkErase(session.Link(), processor);
+            if (const char* stop = ProgramEraseMessage(erased))
+                return {erased == ERASE_WRONG_ANSWER ? EXIT_ERASE_FAILED : EXIT_NO_BOARD, stop};
+        }
+        fields.Add("erased", blank == BLANK_CHECK_NOT_BLANK);
+
+        auto image = std::make_unique<FirmwareImage>();
+        if (!LoadHexImage(invocation.file, HexLoadMode::Programming, *image))
+            return {EXIT_HEX_FILE, HexFileNotOpenedMessage(invocation.file)};
+        // The options decide the configuration word, not the file.
+        const std::uint16_t word = BuildConfigWord(processor, options);
+        image->Set(CONFIG_WORD_ADDRESS, word);
+        fields.Add("config_word", static_cast<int>(word));
+
+        const ProgramResult result =
+            ProgramTarget(session.Link(), processor, *image, reporter.Progress("program", "Programming"));
+        if (result != PROGRAM_DONE)
+            LoseLink(session);
+        return {ProgramExitCode(result), ProgramStreamMessage(result)};
+    });
+}
+
+int RunVerify(const Invocation& invocation, Reporter& reporter)
+{
+    if (Outcome checked = CheckBeforeBoard(invocation); checked.exitCode != EXIT_OK)
+        return reporter.Finish(checked);
+
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+        const TargetProcessor processor = session.Processor();
+        ConfigOptions options;
+        if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
+            return opened;
+
+        // The whole target first, then the file, as the window's Verify reads them; the board
+        // gets the window's extra pauses around the read command.
+        Pause(PAUSE_AROUND_READ_MS);
+        auto target = std::make_unique<FirmwareImage>();
+        const ReadResult read = ReadTarget(session.Link(), processor, *target,
+                                           reporter.Progress("verify", "Verifying"), PAUSE_AROUND_READ_MS);
+        if (read != READ_DONE) {
+            LoseLink(session);
+            return {EXIT_NO_BOARD, VerifyReadMessage(read)};
+        }
+        auto image = std::make_unique<FirmwareImage>();
+        if (!LoadHexImage(invocation.file, HexLoadMode::Programming, *image)) {
+            LoseLink(session);
+            return {EXIT_HEX_FILE, HexFileNotOpenedMessage(invocation.file)};
+        }
+        session.Driver().Close();
+
+        const std::vector<VerifyDifference> differences = ListDifferences(*image, *target, processor, options);
+        ReportDifferences(reporter, differences);
+        fields.Add("differences", static_cast<long long>(differences.size()));
+        if (differences.empty())
+            return {EXIT_OK, VerifyMessage(VerifyDifference{})};
+        const std::size_t n = differences.size();
+        return {EXIT_VERIFY_DIFFERS,
+                "Verify failed: " + std::to_string(n) + (n == 1 ? " difference" : " differences")};
+    });
+}
