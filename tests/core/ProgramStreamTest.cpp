@@ -116,7 +116,7 @@ TEST_F(ProgramStreamTest, EncodesEachEntryAsTheBoardExpectsIt)
     ASSERT_EQ(PROGRAM_DONE, ProgramTarget(link, processor, image, [&](int p) { positions.push_back(p); }));
     const std::vector<WireBlock> blocks =
         BlocksOnWire(CallsFrom(WireCalls(trace), {0x0F, 0x0A, 0x05, 0x0A})); // CMD_PROGRAM_84A
-    ASSERT_EQ(blocks.size(), 138u);
+    ASSERT_EQ(blocks.size(), 138u); // 128 program, 1 configuration, 8 EEPROM, 1 closing
 
     constexpr std::size_t kConfigBlock = 128; // after the 128 program blocks
     constexpr std::size_t kFirstEepromBlock = 129;

@@ -65,6 +65,9 @@ private slots:
         const QString eraseFailed = "Error during Bulk Erase function.";
         const QString fileGone = QString("The hex file %1 could not be opened.").arg(kPathPlaceholder);
 
+        // Faults as emulator/README.md names them. Stream faults aim at block 2 of a part, so
+        // that blocks 0 and 1 went through; count=1 leaves one byte of a two-byte answer,
+        // count=20 twelve bytes short of a 32-byte configuration block.
         const int BC = IDC_BLANK_CHECK, ER = IDC_ERASE, PR = IDC_PROGRAM, RD = IDC_READ, VF = IDC_VERIFY;
         Row("blank check: blank", P84A, BC, NONE, {}, 0, "Device is blank.", true);
         Row("blank check: not blank", P84A, BC, NOT_BLANK, {}, 0, "Device is not blank.", true);
@@ -95,7 +98,7 @@ private slots:
         Row("program: flash bad ack", P84A, PR, NONE, {"block-ack-wrong part=program block=2"}, 0, "Bad ACK during Flash programming. (0xA5)", false);
         Row("program: config no answer", P84A, PR, NONE, {"read-fails stream=program part=config"}, 0, noBoard, false);
         Row("program: config bad ack", P84A, PR, NONE, {"block-ack-short part=config"}, 0, "Bad ACK during Configuration programming (CF).", false);
-        Row("program: eeprom no answer", P84A, PR, NONE, {"read-fails stream=program part=eeprom block=1"}, 0, noBoard, false);
+        Row("program: eeprom no answer", P84A, PR, NONE, {"read-fails stream=program part=eeprom block=2"}, 0, noBoard, false);
         Row("program: eeprom bad ack", P84A, PR, NONE, {"block-ack-wrong part=eeprom"}, 0, "Bad ACK during EE Data programming.", false);
         Row("program: closing no answer", P84A, PR, NONE, {"read-fails stream=program part=closing"}, 0, noBoard, false);
         Row("program: closing bad ack", P84A, PR, NONE, {"block-ack-wrong part=closing"}, 0, "Bad ACK during Flash programming.", false);
