@@ -1,6 +1,7 @@
 #include "link/Connection.h"
 
 #include <array>
+#include <cstdio>
 
 #include "link/BoardLink.h"
 #include "link/CommandSet.h"
@@ -88,8 +89,10 @@ std::string GetVersion(BoardLink& link)
     }
     if (received != kVersionBytes) {
         LoseLink(link);
-        link.Messages().ShowMessage("Error: Only " + std::to_string(received) + " of " +
-                                    std::to_string(kVersionBytes) + " bytes returned.");
+        char message[64];
+        std::snprintf(message, sizeof message, "Error: Only %u of %d bytes returned.",
+                      static_cast<unsigned>(received), kVersionBytes);
+        link.Messages().ShowMessage(message);
         return "Error";
     }
     std::string version = DecodeText(answer.data(), VERSION_TEXT_LENGTH);
@@ -142,7 +145,9 @@ int ConnectBoard(BoardLink& link)
         return CONNECT_NO_PING;
     }
     // Once the board answered, the connection stands, whatever the requests below give.
-    link.Host().ShowRevision("V" + GetRevision(link));
+    std::string revision = "V";
+    revision += GetRevision(link);
+    link.Host().ShowRevision(revision);
     link.Host().ShowStatus(GetVersion(link));
     if (GetProcessorType(link) == 0)
         GetProcessorType(link);
