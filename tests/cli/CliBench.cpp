@@ -1,8 +1,10 @@
 #include "cli/CliBench.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pty.h>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -88,6 +90,16 @@ std::filesystem::path CliBench::StatePath(int device) const
 
 CliRun CliBench::Run(const std::vector<std::string>& arguments, const std::string& libraryPath)
 {
+    return Spawn(arguments, libraryPath, false);
+}
+
+CliRun CliBench::RunAtTerminal(const std::vector<std::string>& arguments)
+{
+    return Spawn(arguments, "", true);
+}
+
+CliRun CliBench::Spawn(const std::vector<std::string>& arguments, const std::string& libraryPath, bool terminal)
+{
     std::filesystem::remove(trace_);
     std::vector<std::string> argv{QUILLET_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -101,7 +113,12 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, const std::strin
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int terminalSide = -1;
+    int childSide = -1;
+    if (terminal && ::openpty(&terminalSide, &childSide, nullptr, nullptr, nullptr) == 0)
+        posix_spawn_file_actions_adddup2(&actions, childSide, STDERR_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     // The run works in the bench's folder, so relative paths land there.
     posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
     std::vector<char*> argvPointers = Pointers(argv);
@@ -112,6 +129,19 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, const std::strin
     posix_spawn_file_actions_destroy(&actions);
 
     CliRun run;
+    if (childSide >= 0) {
+        // Read the terminal while the run writes to it: its buffer is small. The read fails
+        // once the child, the last holder of the other side, has gone.
+        ::close(childSide);
+        char buffer[4096];
+        for (ssize_t got; spawned == 0 && (got = ::read(terminalSide, buffer, sizeof buffer)) != 0;) {
+            if (got < 0 && errno != EINTR)
+                break;
+            if (got > 0)
+                run.err.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(terminalSide);
+    }
     if (spawned != 0) {
         run.err = std::string("spawn failed: ") + std::strerror(spawned);
         return run;
@@ -121,7 +151,8 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, const std::strin
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = ReadAll(out);
-    run.err = ReadAll(err);
+    if (childSide < 0)
+        run.err = ReadAll(err);
     return run;
 }
 

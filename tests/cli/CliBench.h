@@ -35,6 +35,8 @@ public:
     // Runs quillet with the arguments, the emulator on the library path and the bench's
     // configuration; each run gets a fresh trace. `libraryPath` replaces the emulator's folder.
     CliRun Run(const std::vector<std::string>& arguments, const std::string& libraryPath = "");
+    // The same with standard error on a terminal (a pseudo-terminal), as at a desk.
+    CliRun RunAtTerminal(const std::vector<std::string>& arguments);
 
     std::filesystem::path Folder() const { return folder_; }
     std::filesystem::path StatePath(int device) const;
@@ -53,6 +55,8 @@ public:
     std::vector<std::string> CommandWords() const;
 
 private:
+    CliRun Spawn(const std::vector<std::string>& arguments, const std::string& libraryPath, bool terminal);
+
     std::filesystem::path folder_;
     std::filesystem::path config_;
     std::filesystem::path trace_;

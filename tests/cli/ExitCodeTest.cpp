@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct ExitCase {
     std::function<void(CliBench&)> prepare;
     std::function<void(const CliBench&)> wire; // what the trace must show
 };
+
+// Test names in ctest's list, not a dump of the case's bytes.
+void PrintTo(const ExitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 void Nothing(CliBench&) {}
 void AnyWire(const CliBench&) {}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ struct ProcessorCase {
     const char* blankCheck; // the command word that must follow
     const char* warning;    // on standard error, or "" for none
 };
+
+// Test names in ctest's list, not a dump of the case's bytes.
+void PrintTo(const ProcessorCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ProcessorTest : public ::testing::TestWithParam<ProcessorCase> {};
 
@@ -140,6 +147,19 @@ TEST(JsonTest, ProgramReportsProgressAndResult)
     // 0x3D72 = 15730: the counter's own configuration word.
     EXPECT_EQ(lines.back(), R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":)"
                             R"("Programming complete.","processor":"16F877","erased":false,"config_word":15730})");
+}
+
+// At a desk the bar is drawn over itself on standard error; the data stays clean.
+TEST(ProgressTest, BarOnlyOnATerminal)
+{
+    CliBench bench;
+    const CliRun run = bench.RunAtTerminal({"program", Fixture("blink84a.hex")});
+    EXPECT_EQ(run.exitCode, kExitOk);
+    EXPECT_EQ(run.out, "Programming complete.\n");
+    EXPECT_NE(run.err.find("\rProgramming  [...."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("]  99%"), std::string::npos) << run.err; // the last block's position
+    // Without a terminal (every other test) standard error stays empty on success.
+    EXPECT_EQ(bench.Run({"verify", Fixture("blink84a.hex")}).err, "");
 }
 
 TEST(JsonTest, UsageErrorIsAResultToo)

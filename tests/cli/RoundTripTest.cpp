@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ struct RoundTripCase {
     const char* program;
     const char* read;
 };
+
+// Test names in ctest's list, not a dump of the case's bytes.
+void PrintTo(const RoundTripCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class RoundTripTest : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -93,6 +100,12 @@ struct ConfigCase {
     int verifySame;    // verify's exit code with the same switches
     int verifyFile;    // verify's exit code with the file's record alone
 };
+
+// Test names in ctest's list, not a dump of the case's bytes.
+void PrintTo(const ConfigCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 constexpr int kPasses = kExitOk;
 constexpr int kDiffers = kExitVerifyDiffers;
