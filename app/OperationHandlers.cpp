@@ -17,6 +17,7 @@
 #include "ops/BlankCheck.h"
 #include "ops/BulkErase.h"
 #include "ops/OperationMessages.h"
+#include "ops/ProgramOperation.h"
 #include "ops/ProgramStream.h"
 #include "ops/ReadStream.h"
 #include "ops/VerifyCompare.h"
@@ -122,43 +123,23 @@ void CDownloadDlg::OnProgram()
         return;
     }
 
-    // Only a blank target is programmed; auto-erase makes it blank first. A failed blank
-    // check or erase has closed the device and marked the link lost already.
-    UpdateData(true);
-    const BlankCheckResult blank = BlankCheck(link_, processor);
-    if (const char* stop = ProgramBlankCheckMessage(blank, autoErase_)) {
-        Tell(messages_, stop);
+    const ProgramOutcome outcome = ProgramFromFile(
+        link_, processor, path, autoErase_,
+        [this] {
+            // The file check may have set the options; the controls decide the word.
+            UpdateData(true);
+            return options_;
+        },
+        firmwareImage_, ProgressOn(progress_, *this));
+    Tell(messages_, ProgramOutcomeMessage(outcome, autoErase_, hexFilePath_.toStdString()));
+    if (outcome.LostInStream()) {
+        link_.Driver().Close();
         SetButtonStates(BUTTONS_ALL);
+        MarkNotConnected();
         return;
     }
-    if (blank == BLANK_CHECK_NOT_BLANK) {
-        UpdateData(true);
-        if (const char* stop = ProgramEraseMessage(BulkErase(link_, processor))) {
-            Tell(messages_, stop);
-            SetButtonStates(BUTTONS_ALL);
-            return;
-        }
-    }
-
-    if (!LoadHexImage(path, HexLoadMode::Programming, firmwareImage_)) {
-        Tell(messages_, HexFileNotOpenedMessage(hexFilePath_.toStdString()));
-        SetButtonStates(BUTTONS_ALL);
-        return;
-    }
-    // The options in the window decide the configuration word, not the file.
-    UpdateData(true);
-    firmwareImage_.Set(CONFIG_WORD_ADDRESS, BuildConfigWord(processor, options_));
-
-    const ProgramResult result = ProgramTarget(link_, processor, firmwareImage_, ProgressOn(progress_, *this));
-    Tell(messages_, ProgramStreamMessage(result));
-    if (result == PROGRAM_DONE) {
-        // The device stays open; the next command's exchange closes it.
-        SetButtonStates(BUTTONS_ALL);
-        return;
-    }
-    link_.Driver().Close();
+    // After success the device stays open; the next command's exchange closes it.
     SetButtonStates(BUTTONS_ALL);
-    MarkNotConnected();
 }
 
 void CDownloadDlg::OnVerify()

@@ -17,6 +17,7 @@
 #include "ops/BlankCheck.h"
 #include "ops/BulkErase.h"
 #include "ops/OperationMessages.h"
+#include "ops/ProgramOperation.h"
 #include "ops/ProgramStream.h"
 #include "ops/ReadStream.h"
 #include "ops/VerifyCompare.h"
@@ -157,31 +158,24 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         if (OptionsProtect(processor, options) && !invocation.yesProtect)
             return {EXIT_USAGE, kConfirmProtection};
 
-        // Only a blank target is programmed; auto-erase makes it blank first. A failed blank
-        // check or erase has closed the device and marked the link lost already.
-        const BlankCheckResult blank = BlankCheck(session.Link(), processor);
-        if (const char* stop = ProgramBlankCheckMessage(blank, invocation.autoErase))
-            return {blank == BLANK_CHECK_NOT_BLANK ? EXIT_NOT_BLANK : EXIT_NO_BOARD, stop};
-        if (blank == BLANK_CHECK_NOT_BLANK) {
-            const EraseResult erased = BulkErase(session.Link(), processor);
-            if (const char* stop = ProgramEraseMessage(erased))
-                return {erased == ERASE_WRONG_ANSWER ? EXIT_ERASE_FAILED : EXIT_NO_BOARD, stop};
-        }
-        fields.Add("erased", blank == BLANK_CHECK_NOT_BLANK);
-
         auto image = std::make_unique<FirmwareImage>();
-        if (!LoadHexImage(invocation.file, HexLoadMode::Programming, *image))
-            return {EXIT_HEX_FILE, HexFileNotOpenedMessage(invocation.file)};
-        // The options decide the configuration word, not the file.
-        const std::uint16_t word = BuildConfigWord(processor, options);
-        image->Set(CONFIG_WORD_ADDRESS, word);
-        fields.Add("config_word", static_cast<int>(word));
-
-        const ProgramResult result =
-            ProgramTarget(session.Link(), processor, *image, reporter.Progress("program", "Programming"));
-        if (result != PROGRAM_DONE)
+        const ProgramOutcome outcome =
+            ProgramFromFile(session.Link(), processor, invocation.file, invocation.autoErase,
+                            [&options] { return options; }, *image,
+                            reporter.Progress("program", "Programming"));
+        const std::string message = ProgramOutcomeMessage(outcome, invocation.autoErase, invocation.file);
+        // A failed blank check or erase has closed the device and marked the link lost already.
+        if (outcome.stage == ProgramStage::BlankCheck)
+            return {outcome.blankCheck == BLANK_CHECK_NOT_BLANK ? EXIT_NOT_BLANK : EXIT_NO_BOARD, message};
+        if (outcome.stage == ProgramStage::Erase)
+            return {outcome.erase == ERASE_WRONG_ANSWER ? EXIT_ERASE_FAILED : EXIT_NO_BOARD, message};
+        fields.Add("erased", outcome.erased);
+        if (outcome.stage == ProgramStage::Load)
+            return {EXIT_HEX_FILE, message};
+        fields.Add("config_word", static_cast<int>(outcome.configWord));
+        if (outcome.LostInStream())
             LoseLink(session);
-        return {ProgramExitCode(result), ProgramStreamMessage(result)};
+        return {ProgramExitCode(outcome.stream), message};
     });
 }
 

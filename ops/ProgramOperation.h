@@ -1,0 +1,49 @@
+#pragma once
+// The whole Program operation after the file check, in its one fixed order: a target is
+// written only when the board said it is blank, or after the board erased it because
+// auto-erase allows it; then the file is loaded, the configuration word made from the options
+// takes the place of the file's, and the image is streamed.
+#include <functional>
+#include <string>
+
+#include "image/ConfigWord.h"
+#include "image/FirmwareImage.h"
+#include "image/ProcessorProfile.h"
+#include "ops/BlankCheck.h"
+#include "ops/BulkErase.h"
+#include "ops/OperationProgress.h"
+#include "ops/ProgramStream.h"
+
+class BoardLink;
+
+// Where Program stopped. Only a run that reached the stream has a ProgramResult.
+enum class ProgramStage {
+    BlankCheck, // blank check failed, or the target is not blank and auto-erase is off
+    Erase,      // the bulk erase failed
+    Load,       // the file could not be opened for loading
+    Stream,     // the stream ran: see `stream`
+};
+
+struct ProgramOutcome {
+    ProgramStage stage = ProgramStage::BlankCheck;
+    BlankCheckResult blankCheck = BLANK_CHECK_BLANK;
+    EraseResult erase = ERASE_DONE;
+    ProgramResult stream = PROGRAM_DONE;
+    bool erased = false;            // the target was not blank and has been erased
+    std::uint16_t configWord = 0;   // the word sent, once the image was loaded
+
+    bool Succeeded() const { return stage == ProgramStage::Stream && stream == PROGRAM_DONE; }
+    // A failure in the stream leaves the device open and the link not yet marked lost: the
+    // caller reports, closes the device and marks the link lost, in that order.
+    bool LostInStream() const { return stage == ProgramStage::Stream && stream != PROGRAM_DONE; }
+};
+
+// `currentOptions` is asked for the options once the image is loaded: the window reads its
+// controls then, since the file check may have changed them.
+ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
+                               bool autoErase, const std::function<ConfigOptions()>& currentOptions,
+                               FirmwareImage& image, const ProgressFunction& progress);
+
+// The one text the outcome is reported with.
+std::string ProgramOutcomeMessage(const ProgramOutcome& outcome, bool autoErase,
+                                  const std::string& hexPath);
