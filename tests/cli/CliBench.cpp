@@ -1,45 +1,16 @@
 #include "cli/CliBench.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <pty.h>
 #include <fstream>
+#include <pty.h>
 #include <sstream>
-#include <string_view>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
-
-// The environment of a run: the test's own, less what would point the run elsewhere.
-std::vector<std::string> RunEnvironment(const std::string& libraryPath, const std::string& config,
-                                        const std::string& trace)
-{
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (text.rfind("LD_LIBRARY_PATH=", 0) != 0 && text.rfind("D2XX_EMULATOR_", 0) != 0)
-            entries.push_back(text);
-    }
-    entries.push_back("LD_LIBRARY_PATH=" + libraryPath);
-    entries.push_back("D2XX_EMULATOR_CONFIG=" + config);
-    entries.push_back("D2XX_EMULATOR_TRACE=" + trace);
-    return entries;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 std::string ReadAll(const std::filesystem::path& path)
 {
@@ -51,13 +22,14 @@ std::string ReadAll(const std::filesystem::path& path)
 
 } // namespace
 
-std::vector<BenchBoard> StandardBench()
+Words OnBoard(std::initializer_list<const char*> work)
 {
-    return {{"16F84A", "TVRA0001", ""}, {"16F877", "TVRB0001", ""},
-            {"16F84A", "TVRA0002", ""}, {"16F877", "TVRB0002", ""}};
+    Words words{CONNECT, PING, GET_REVISION, GET_VERSION, GET_PROCESSOR};
+    words.insert(words.end(), work.begin(), work.end());
+    return words;
 }
 
-CliBench::CliBench(std::vector<BenchBoard> boards, const std::string& busLines)
+CliBench::CliBench(const std::string& boardLines)
 {
     char pattern[] = "/tmp/quillet-cli-XXXXXX";
     folder_ = ::mkdtemp(pattern);
@@ -65,15 +37,13 @@ CliBench::CliBench(std::vector<BenchBoard> boards, const std::string& busLines)
     trace_ = folder_ / "wire.trace";
     std::ofstream config(config_);
     // Simulated time: a board that never answers costs its time-out in no time at all.
-    config << "time = simulated\n" << busLines << "\n";
-    if (boards.empty())
-        config << "boards = 0\n";
-    for (std::size_t device = 0; device < boards.size(); ++device) {
-        const BenchBoard& board = boards[device];
-        config << "[board]\nprocessor = " << board.processor << "\nserial = " << board.serial
-               << "\ndescription = " << (board.processor == "16F877" ? "TVR-IOB" : "TVR-IOA")
-               << "\nstate = " << StatePath(static_cast<int>(device)).string() << "\n"
-               << board.extra << "\n";
+    config << "time = simulated\n";
+    int device = 0;
+    for (const char* board : {"A0001", "B0001", "A0002", "B0002"}) {
+        const bool is877 = board[0] == 'B';
+        config << "[board]\nprocessor = " << (is877 ? "16F877" : "16F84A") << "\nserial = TVR" << board
+               << "\ndescription = TVR-IO" << board[0] << "\nstate = " << StatePath(device++).string() << "\n"
+               << boardLines << "\n";
     }
 }
 
@@ -88,137 +58,84 @@ std::filesystem::path CliBench::StatePath(int device) const
     return folder_ / ("board" + std::to_string(device) + ".state");
 }
 
-CliRun CliBench::Run(const std::vector<std::string>& arguments, const std::string& libraryPath)
-{
-    return Spawn(arguments, libraryPath, false);
-}
-
-CliRun CliBench::RunAtTerminal(const std::vector<std::string>& arguments)
-{
-    return Spawn(arguments, "", true);
-}
-
-CliRun CliBench::Spawn(const std::vector<std::string>& arguments, const std::string& libraryPath, bool terminal)
+CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 {
     std::filesystem::remove(trace_);
-    std::vector<std::string> argv{QUILLET_BINARY};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> environment =
-        RunEnvironment(libraryPath.empty() ? QUILLET_EMULATOR_DIR : libraryPath, config_.string(), trace_.string());
-    const std::filesystem::path out = folder_ / "stdout";
-    const std::filesystem::path err = folder_ / "stderr";
+    std::vector<std::string> texts{QUILLET_BINARY};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    const std::string out = (folder_ / "stdout").string();
+    const std::string err = (folder_ / "stderr").string();
 
-    // Output into files, stdin from /dev/null: the run sees no terminal, as on a build server.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int terminalSide = -1;
-    int childSide = -1;
-    if (terminal && ::openpty(&terminalSide, &childSide, nullptr, nullptr, nullptr) == 0)
-        posix_spawn_file_actions_adddup2(&actions, childSide, STDERR_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    // The run works in the bench's folder, so relative paths land there.
-    posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
-    std::vector<char*> argvPointers = Pointers(argv);
-    std::vector<char*> environmentPointers = Pointers(environment);
-    pid_t child = -1;
-    const int spawned =
-        posix_spawn(&child, argv[0].c_str(), &actions, nullptr, argvPointers.data(), environmentPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-
-    CliRun run;
-    if (childSide >= 0) {
-        // Read the terminal while the run writes to it: its buffer is small. The read fails
-        // once the child, the last holder of the other side, has gone.
-        ::close(childSide);
-        char buffer[4096];
-        for (ssize_t got; spawned == 0 && (got = ::read(terminalSide, buffer, sizeof buffer)) != 0;) {
-            if (got < 0 && errno != EINTR)
-                break;
-            if (got > 0)
-                run.err.append(buffer, static_cast<std::size_t>(got));
-        }
-        ::close(terminalSide);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+        if (!atTerminal)
+            ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+        ::setenv("LD_LIBRARY_PATH", libraryPath.c_str(), 1);
+        ::setenv("D2XX_EMULATOR_CONFIG", config_.c_str(), 1);
+        ::setenv("D2XX_EMULATOR_TRACE", trace_.c_str(), 1);
+        // Relative paths land in the bench's folder.
+        if (::chdir(folder_.c_str()) == 0)
+            ::execv(argv[0], argv.data());
+        ::_exit(127);
     }
-    if (spawned != 0) {
-        run.err = std::string("spawn failed: ") + std::strerror(spawned);
+    CliRun run;
+    if (child < 0)
         return run;
+    // Read the terminal while the run writes to it: its buffer is small. The read fails once
+    // the child, the last holder of the other side, has gone.
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno != EINTR)
+            break;
+        if (got > 0)
+            run.err.append(buffer, static_cast<std::size_t>(got));
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
     }
+    // Only now: closing the terminal hangs up a run still going.
+    ::close(terminal);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = ReadAll(out);
-    if (childSide < 0)
+    if (!atTerminal)
         run.err = ReadAll(err);
     return run;
 }
 
-std::map<unsigned, unsigned> CliBench::ChipCells(int device) const
+std::string CliBench::State(int device) const
 {
-    std::map<unsigned, unsigned> cells;
-    std::ifstream in(StatePath(device));
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        std::string keyword;
-        unsigned address = 0;
-        unsigned value = 0;
-        if (fields >> keyword && keyword == "cell" && fields >> std::hex >> address >> value)
-            cells[address] = value;
-    }
-    return cells;
+    return ReadAll(StatePath(device));
 }
 
 void CliBench::SetChipCell(int device, unsigned address, unsigned value)
 {
-    std::vector<std::string> kept;
-    std::ifstream in(StatePath(device));
+    // The board reads its state file line by line: a later cell line overrides an earlier one.
     char cell[32];
-    std::snprintf(cell, sizeof cell, "cell %04X ", address);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(cell, 0) != 0)
-            kept.push_back(line);
-    }
-    in.close();
-    std::snprintf(cell, sizeof cell, "cell %04X %04X", address, value);
-    kept.emplace_back(cell);
-    std::ofstream outFile(StatePath(device), std::ios::trunc);
-    for (const std::string& line : kept)
-        outFile << line << "\n";
+    std::snprintf(cell, sizeof cell, "cell %04X %04X\n", address, value);
+    std::ofstream(StatePath(device), std::ios::app) << cell;
 }
 
-std::vector<std::string> CliBench::TraceLines() const
+Words CliBench::CommandWords() const
 {
-    return Lines(ReadAll(trace_));
-}
-
-std::vector<std::string> CliBench::Writes() const
-{
-    std::vector<std::string> writes;
-    for (const std::string& line : TraceLines()) {
+    // Only FT_Write lines carry " tx=". A word is four nibble bytes, its high byte last, low
+    // nibble first: a command word's 0xA5 ends it in "05 0A". No program, address or EEPROM
+    // word of the streams reaches 0xA500, so nothing else ends so.
+    constexpr std::size_t kWordText = 11; // "0C 0A 05 0A"
+    Words words;
+    for (const std::string& line : Lines(ReadAll(trace_))) {
         const auto tx = line.find(" tx=");
-        if (line.find(" FT_Write(") == std::string::npos || tx == std::string::npos)
+        if (tx == std::string::npos || line.size() < tx + 4 + kWordText + 9)
             continue;
-        // The bytes run up to the next field, " written=".
-        const auto end = line.find(" written=", tx);
-        writes.push_back(line.substr(tx + 4, end == std::string::npos ? std::string::npos : end - tx - 4));
-    }
-    return writes;
-}
-
-std::vector<std::string> CliBench::CommandWords() const
-{
-    // A word is four nibble bytes, its high byte last, low nibble first: a command word's
-    // 0xA5 ends it in "05 0A". No program, address or EEPROM word of the streams reaches
-    // 0xA500, so nothing else ends so.
-    constexpr std::size_t kWordText = std::string_view("0C 0A 05 0A").size();
-    constexpr std::string_view kHighByteA5 = "05 0A";
-    std::vector<std::string> words;
-    for (const std::string& write : Writes()) {
-        if (write.size() == kWordText && write.substr(kWordText - kHighByteA5.size()) == kHighByteA5)
-            words.push_back(write);
+        const std::string word = line.substr(tx + 4, kWordText);
+        if (line.compare(tx + 4 + kWordText, 9, " written=") == 0 && word.ends_with("05 0A"))
+            words.push_back(word);
     }
     return words;
 }

@@ -1,11 +1,46 @@
 #pragma once
-// A bench of emulated boards for runs of the real quillet binary: a temporary folder with a
-// configuration in simulated time, a state file per board (so a chip keeps what one run
-// wrote for the next run), and the wire trace of the last run.
+// A bench of four emulated boards for runs of the real quillet binary: a temporary folder
+// with a configuration in simulated time, a state file per board (so a chip keeps what one
+// run wrote for the next run), and the wire trace of the last run.
 #include <filesystem>
-#include <map>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+// quillet's exit codes as its --help and the README promise them to scripts; written out
+// here, not taken from the program, so that a changed number fails the tests.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitHexFile = 3;
+inline constexpr int kExitNoBoard = 4;
+inline constexpr int kExitNotBlank = 5;
+inline constexpr int kExitEraseFailed = 6;
+inline constexpr int kExitVerifyDiffers = 7;
+inline constexpr int kExitProgramFailed = 8;
+inline constexpr int kExitOutputFile = 9;
+inline constexpr int kExitNoDriver = 10;
+
+// The command words as they cross the wire: four nibble bytes, least significant first, in
+// the trace's notation.
+inline constexpr char CONNECT[] = "0C 0A 05 0A";         // 0xA5AC
+inline constexpr char PING[] = "01 0A 05 0A";            // 0xA5A1
+inline constexpr char GET_REVISION[] = "01 0B 05 0A";    // 0xA5B1
+inline constexpr char GET_VERSION[] = "02 0A 05 0A";     // 0xA5A2
+inline constexpr char GET_PROCESSOR[] = "0A 0A 05 0A";   // 0xA5AA
+inline constexpr char DISCONNECT[] = "0B 0A 05 0A";      // 0xA5AB
+inline constexpr char BLANK_CHECK_84A[] = "08 0A 05 0A"; // 0xA5A8
+inline constexpr char BLANK_CHECK_877[] = "04 0A 05 0A"; // 0xA5A4
+inline constexpr char ERASE_84A[] = "0D 0A 05 0A";       // 0xA5AD
+inline constexpr char ERASE_877[] = "09 0A 05 0A";       // 0xA5A9
+inline constexpr char PROGRAM_84A[] = "0F 0A 05 0A";     // 0xA5AF
+inline constexpr char PROGRAM_877[] = "0E 0A 05 0A";     // 0xA5AE
+inline constexpr char READ_84A[] = "07 0A 05 0A";        // 0xA5A7
+inline constexpr char READ_877[] = "03 0A 05 0A";        // 0xA5A3
+
+using Words = std::vector<std::string>;
+
+// The window's Connect, then the work's command words.
+Words OnBoard(std::initializer_list<const char*> work);
 
 // What one run of quillet left: its exit code and the two streams.
 struct CliRun {
@@ -14,48 +49,31 @@ struct CliRun {
     std::string err;
 };
 
-// One board of the bench, in device order.
-struct BenchBoard {
-    std::string processor; // "16F84A" or "16F877"
-    std::string serial;
-    std::string extra;     // further lines of its [board] section (faults, answer, ...)
-};
-
-// Device 0 and 1 as on the standard bus (TVRA0001 with a 16F84A, TVRB0001 with a 16F877),
-// then a fresh chip of each kind: TVRA0002 and TVRB0002.
-std::vector<BenchBoard> StandardBench();
-
 class CliBench {
 public:
-    explicit CliBench(std::vector<BenchBoard> boards = StandardBench(), const std::string& busLines = "");
+    // Devices 0 to 3: TVRA0001 (16F84A), TVRB0001 (16F877), then a fresh chip of each kind,
+    // TVRA0002 and TVRB0002. `boardLines` go into every board's section (faults, answer, ...).
+    explicit CliBench(const std::string& boardLines = "");
     ~CliBench();
     CliBench(const CliBench&) = delete;
     CliBench& operator=(const CliBench&) = delete;
 
-    // Runs quillet with the arguments, the emulator on the library path and the bench's
-    // configuration; each run gets a fresh trace. `libraryPath` replaces the emulator's folder.
-    CliRun Run(const std::vector<std::string>& arguments, const std::string& libraryPath = "");
-    // The same with standard error on a terminal (a pseudo-terminal), as at a desk.
-    CliRun RunAtTerminal(const std::vector<std::string>& arguments);
+    // Runs quillet in the bench's folder with standard input and output on no terminal,
+    // standard error on a pseudo-terminal if asked, as at a desk; each run gets a fresh trace.
+    CliRun Run(const std::vector<std::string>& arguments, bool atTerminal = false);
 
+    // Where the runs look for the driver library.
+    std::string libraryPath = QUILLET_EMULATOR_DIR;
     std::filesystem::path Folder() const { return folder_; }
-    std::filesystem::path StatePath(int device) const;
-
-    // The chip cells of a board's state file that differ from an erased chip: address to
-    // value, as "cell AAAA VVVV" lines hold them. Empty before the first run wrote it.
-    std::map<unsigned, unsigned> ChipCells(int device) const;
-    // Rewrites one cell of a board's state file, as a chip whose memory changed on its own.
+    // A board's state file: its chip as the last run left it.
+    std::string State(int device) const;
+    // Changes one cell of a board's chip, as a chip whose memory changed on its own.
     void SetChipCell(int device, unsigned address, unsigned value);
-
-    // The trace of the last run: every FT_ call, and the bytes of each FT_Write in order as
-    // upper-case hexadecimal ("0C 0A 05 0A").
-    std::vector<std::string> TraceLines() const;
-    std::vector<std::string> Writes() const;
-    // The command words written, in order: the 4-byte writes whose high byte is 0xA5.
-    std::vector<std::string> CommandWords() const;
+    // The command words the last run wrote, in order.
+    Words CommandWords() const;
 
 private:
-    CliRun Spawn(const std::vector<std::string>& arguments, const std::string& libraryPath, bool terminal);
+    std::filesystem::path StatePath(int device) const;
 
     std::filesystem::path folder_;
     std::filesystem::path config_;

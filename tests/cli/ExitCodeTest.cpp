@@ -1,149 +1,115 @@
-// Every exit code quillet documents, each reached the way a bench would reach it, with the
-// message that explains it and, where it matters, what did or did not cross the wire.
+// Every exit code quillet documents, and each path to one, reached as a bench would reach it:
+// the text that explains it and every command word that crossed the wire.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/CliBench.h"
-#include "cli/CommandWords.h"
-#include "cli/DocumentedExitCodes.h"
 
 namespace {
 
-struct ExitCase {
+struct OutcomeCase {
     const char* name;
     std::vector<std::string> arguments;
     int exitCode;
-    const char* error;      // a text standard error must hold
-    std::string boardExtra; // further lines for board 0 (TVRA0001, 16F84A)
-    std::function<void(CliBench&)> prepare;
-    std::function<void(const CliBench&)> wire; // what the trace must show
+    const char* out; // a text standard output must hold
+    const char* err; // a text standard error must hold
+    Words words;     // every command word of the run, in order
+    std::string boardLines = "";
+    std::vector<std::string> before = {}; // a run that must succeed first
+    bool withoutDriver = false;
 };
 
 // Test names in ctest's list, not a dump of the case's bytes.
-void PrintTo(const ExitCase& c, std::ostream* out)
+void PrintTo(const OutcomeCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-void Nothing(CliBench&) {}
-void AnyWire(const CliBench&) {}
+class OutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
 
-// The board was never opened: the run stopped before any driver call.
-void NoDriverCall(const CliBench& bench)
+TEST_P(OutcomeTest, ReachesTheDocumentedCode)
 {
-    EXPECT_TRUE(bench.TraceLines().empty());
-}
-
-// Programmed once, so no longer blank.
-void Programmed(CliBench& bench)
-{
-    ASSERT_EQ(bench.Run({"program", Fixture("blink84a.hex")}).exitCode, kExitOk);
-}
-
-class ExitCodeTest : public ::testing::TestWithParam<ExitCase> {};
-
-TEST_P(ExitCodeTest, ReachesTheDocumentedCode)
-{
-    const ExitCase& c = GetParam();
-    std::vector<BenchBoard> boards = StandardBench();
-    boards[0].extra = c.boardExtra;
-    CliBench bench(boards);
-    c.prepare(bench);
+    const OutcomeCase& c = GetParam();
+    CliBench bench(c.boardLines);
+    if (!c.before.empty()) {
+        ASSERT_EQ(bench.Run(c.before).exitCode, kExitOk);
+    }
+    if (c.withoutDriver)
+        bench.libraryPath = (bench.Folder() / "no-driver").string();
     const CliRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
-    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
-    c.wire(bench);
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_EQ(bench.CommandWords(), c.words);
 }
 
 const std::string kBlink = Fixture("blink84a.hex");
+const std::vector<std::string> kProgrammed{"program", kBlink};
 
 INSTANTIATE_TEST_SUITE_P(
-    Outcomes, ExitCodeTest,
+    Outcomes, OutcomeTest,
     ::testing::Values(
-        ExitCase{"unknownOption", {"info", "--colour"}, kExitUsage, "--colour", "", Nothing, NoDriverCall},
-        ExitCase{"twoBoards", {"info", "--serial", "TVRA0001", "--device", "1"}, kExitUsage, "excludes", "",
-                 Nothing, NoDriverCall},
-        ExitCase{"missingFile", {"program"}, kExitUsage, "FILE is required", "", Nothing, NoDriverCall},
+        OutcomeCase{"help", {"--help"}, kExitOk, "   7  verify: the target differs from the file", "", {}},
+        OutcomeCase{"list", {"list"}, kExitOk, "4 device(s) attached:\n0    TVRA0001             TVR-IOA\n", "", {}},
+        // Word 0 of the fixture is goto 5 (0x2805); words 1-3 are not in the file.
+        OutcomeCase{"view", {"view", kBlink}, kExitOk, "Program Data:\n0000:   2805   3FFF   3FFF   3FFF\n", "", {}},
+        // Typed in UTF-8, stored as the 8-bit 0xE9, padded to 16 characters, shown in UTF-8.
+        OutcomeCase{"versionText", {"info"}, kExitOk, "Version:   AB\xC3\xA9             \n", "",
+                    OnBoard({DISCONNECT}), "", {"write-version", "AB\xC3\xA9"}},
+        // --processor overrides the board's answer as a click on the window's radio would.
+        OutcomeCase{"processorOption", {"blank-check", "--processor", "16f877"}, kExitOk, "Device is blank.",
+                    "the board reports a 16F84A; going on with the 16F877", OnBoard({BLANK_CHECK_877, DISCONNECT})},
+        // A board that names no processor is asked twice, then the window's 16F84A stands.
+        OutcomeCase{"noProcessorAnswer", {"blank-check", "--device", "1"}, kExitOk, "",
+                    "did not report its processor", OnBoard({GET_PROCESSOR, BLANK_CHECK_84A, DISCONNECT}),
+                    "answer = none"},
+        OutcomeCase{"unknownOption", {"info", "--colour"}, kExitUsage, "", "--colour", {}},
+        OutcomeCase{"usageAsJson", {"verify", "--json"}, kExitUsage,
+                    R"({"type":"result","command":"verify","exit_code":2,"status":"usage","message":"FILE is required"})"
+                    "\n", "", {}},
         // The window's device-number rule: "65" is past 64.
-        ExitCase{"deviceNumberRefused", {"info", "--device", "65"}, kExitUsage,
-                 "Select a method to open or enter a valid device number (0-64).", "", Nothing, NoDriverCall},
-        // The window's untouched description prompt names no board: refused before any open.
-        ExitCase{"descriptionPromptRefused", {"info", "--description", "Enter Device Description here."},
-                 kExitUsage, "You must enter a Device Description or Serial Number.", "", Nothing,
-                 [](const CliBench& bench) {
-                     for (const std::string& line : bench.TraceLines())
-                         EXPECT_EQ(line.find("FT_Open"), std::string::npos) << line;
-                 }},
-        ExitCase{"protectionUnconfirmed", {"program", kBlink, "--code-protection", "all"}, kExitUsage,
-                 "--yes-protect", "", Nothing, NoDriverCall},
-        // The 16F84A has no brown-out bit: refused once the board has named its processor,
-        // before the target is touched.
-        ExitCase{"switchWithoutBit", {"program", kBlink, "--brown-out"}, kExitUsage,
-                 "--brown-out has no bit in the configuration word of the 16F84A.", "", Nothing,
-                 [](const CliBench& bench) {
-                     EXPECT_EQ(bench.CommandWords(), (std::vector<std::string>{CONNECT, PING, GET_REVISION,
-                                                                               GET_VERSION, GET_PROCESSOR, DISCONNECT}));
-                 }},
-        ExitCase{"versionTooLong", {"write-version", "ABCDEFGHIJKLMNOPQ"}, kExitUsage,
-                 "The version text holds 17 characters; the board stores at most 16.", "", Nothing, NoDriverCall},
-        ExitCase{"hexChecksum", {"program", Fixture("malformed/bad-config-checksum.hex")}, kExitHexFile,
-                 "bad-config-checksum.hex: Checksum error in HEX file.", "", Nothing, NoDriverCall},
-        ExitCase{"hexMissing", {"verify", "no-such.hex"}, kExitHexFile,
-                 "no-such.hex: Error: HEX file could not be opened.", "", Nothing, NoDriverCall},
-        // Fits a 16F877, so it passes the check before the board; the 16F84A the board
-        // reports is too small for it.
-        ExitCase{"hexTooLargeForTheBoard", {"program", Fixture("malformed/too-large-84a.hex")}, kExitHexFile,
-                 "Selected HEX file is too large to fit into device FLASH.", "", Nothing,
-                 [](const CliBench& bench) {
-                     EXPECT_EQ(bench.CommandWords().back(), DISCONNECT);
-                     EXPECT_EQ(bench.CommandWords().size(), 6u); // connect's five, then disconnect
-                 }},
-        ExitCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard, "Failed to open. (CN)", "",
-                 Nothing, AnyWire},
-        // 0xA5A4 is not the ping's answer 0xA5A5.
-        ExitCase{"noPing", {"info"}, kExitNoBoard, "Device not responding to ping.",
-                 "fault = answer-wrong command=CMD_PING value=0xA5A4", Nothing, AnyWire},
-        // Pulled out while the read stream runs: the program block's read fails.
-        ExitCase{"unpluggedDuringRead", {"read"}, kExitNoBoard, "Could not read from device. (T3)",
-                 "fault = unplug stream=read part=program block=10", Nothing,
-                 [](const CliBench& bench) {
-                     // The link is lost: there is no connection left to end.
-                     EXPECT_NE(bench.CommandWords().back(), DISCONNECT);
-                 }},
-        ExitCase{"notBlank", {"blank-check"}, kExitNotBlank, "Device is not blank.", "", Programmed, AnyWire},
-        ExitCase{"programNotBlank", {"program", kBlink}, kExitNotBlank,
-                 "Device is not blank. Either erase the device or select Auto Erase.", "", Programmed,
-                 [](const CliBench& bench) {
-                     for (const std::string& word : bench.CommandWords())
-                         EXPECT_NE(word, PROGRAM_84A);
-                 }},
+        OutcomeCase{"deviceNumberRefused", {"info", "--device", "65"}, kExitUsage, "",
+                    "Select a method to open or enter a valid device number (0-64).", {}},
+        // The window's untouched description prompt names no board.
+        OutcomeCase{"descriptionPromptRefused", {"info", "--description", "Enter Device Description here."},
+                    kExitUsage, "", "You must enter a Device Description or Serial Number.", {}},
+        OutcomeCase{"protectionUnconfirmed", {"program", kBlink, "--code-protection", "all"}, kExitUsage, "",
+                    "--yes-protect", {}},
+        // The 16F84A has no brown-out bit: refused once the board has named its processor.
+        OutcomeCase{"switchWithoutBit", {"program", kBlink, "--brown-out"}, kExitUsage, "",
+                    "--brown-out has no bit in the configuration word of the 16F84A.", OnBoard({DISCONNECT})},
+        // 17 characters in 19 bytes: counted as characters.
+        OutcomeCase{"versionTooLong", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9\xC3\xA9"}, kExitUsage, "",
+                    "The version text holds 17 characters; the board stores at most 16.", {}},
+        OutcomeCase{"hexChecksum", {"program", Fixture("malformed/bad-config-checksum.hex")}, kExitHexFile, "",
+                    "bad-config-checksum.hex: Checksum error in HEX file.", {}},
+        // Fits a 16F877, so it passes the check before the board; the board's 16F84A is too small.
+        OutcomeCase{"hexTooLargeForTheBoard", {"program", Fixture("malformed/too-large-84a.hex")}, kExitHexFile,
+                    "", "Selected HEX file is too large to fit into device FLASH.", OnBoard({DISCONNECT})},
+        OutcomeCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard, "", "Failed to open. (CN)", {}},
+        // Pulled out during the read stream: no connection left to end.
+        OutcomeCase{"unpluggedDuringRead", {"read"}, kExitNoBoard, "", "Could not read from device. (T3)",
+                    OnBoard({READ_84A}), "fault = unplug stream=read part=program block=10"},
+        OutcomeCase{"notBlank", {"blank-check"}, kExitNotBlank, "", "Device is not blank.",
+                    OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
+        OutcomeCase{"programNotBlank", {"program", kBlink}, kExitNotBlank, "",
+                    "Device is not blank. Either erase the device or select Auto Erase.",
+                    OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
         // 0x5A is "not blank", no answer to an erase.
-        ExitCase{"eraseFailed", {"erase"}, kExitEraseFailed, "Error during Bulk Erase function.",
-                 "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A", Nothing, AnyWire},
-        ExitCase{"eraseFailedInProgram", {"program", kBlink, "--auto-erase"}, kExitEraseFailed,
-                 "Error during Bulk Erase function.", "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A",
-                 Programmed, AnyWire},
-        ExitCase{"badAckInProgram", {"program", kBlink}, kExitProgramFailed,
-                 "Bad ACK during Configuration programming (CF).", "fault = block-ack-wrong part=config", Nothing,
-                 AnyWire},
-        ExitCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile,
-                 "Could not write no-such-folder/back.hex", "", Nothing, AnyWire}),
-    [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
-
-// Without the driver library on the library path nothing can reach a board.
-TEST(DriverTest, MissingLibraryHasACodeOfItsOwn)
-{
-    CliBench bench;
-    const std::filesystem::path empty = bench.Folder() / "no-driver";
-    std::filesystem::create_directory(empty);
-    const CliRun run = bench.Run({"list"}, empty.string());
-    EXPECT_EQ(run.exitCode, kExitNoDriver);
-    EXPECT_NE(run.err.find("libftd2xx.so"), std::string::npos) << run.err;
-}
+        OutcomeCase{"eraseFailed", {"erase"}, kExitEraseFailed, "", "Error during Bulk Erase function.",
+                    OnBoard({ERASE_84A}), "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A"},
+        OutcomeCase{"eraseFailedInProgram", {"program", kBlink, "--auto-erase"}, kExitEraseFailed, "",
+                    "Error during Bulk Erase function.", OnBoard({BLANK_CHECK_84A, ERASE_84A}),
+                    "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A", kProgrammed},
+        OutcomeCase{"badAckInProgram", {"program", kBlink}, kExitProgramFailed, "",
+                    "Bad ACK during Configuration programming (CF).", OnBoard({BLANK_CHECK_84A, PROGRAM_84A}),
+                    "fault = block-ack-wrong part=config"},
+        OutcomeCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile, "",
+                    "Could not write no-such-folder/back.hex", OnBoard({READ_84A, DISCONNECT})},
+        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", "libftd2xx.so", {}, "", {}, true}),
+    [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
 } // namespace
