@@ -3,6 +3,7 @@
 // binding, simulated time, and the calls that crossed the wire read back from the trace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -28,9 +29,11 @@ inline int BoardOf(TargetProcessor processor)
     return processor == TargetProcessor::PIC16F877 ? 1 : 0;
 }
 
-inline const char* NameOf(TargetProcessor processor)
+// The gpasm fixture of each processor.
+inline std::string FixtureOf(TargetProcessor processor)
 {
-    return GetProcessorProfile(processor).name;
+    return std::string(QUILLET_TEST_DATA_DIR "/hex/") +
+           (processor == TargetProcessor::PIC16F877 ? "counter877.hex" : "blink84a.hex");
 }
 
 // One D2XX call of the trace: its name, the bytes written or received, what it returned.
@@ -39,18 +42,6 @@ struct WireCall {
     Bytes bytes; // tx= of FT_Write, rx= of FT_Read
     int status = 0;
 };
-
-inline Bytes ParseBytes(const std::string& text)
-{
-    Bytes bytes;
-    std::istringstream in(text);
-    for (std::string pair; in >> pair;) {
-        if (pair.size() != 2 || pair.find('=') != std::string::npos)
-            break;
-        bytes.push_back(static_cast<std::uint8_t>(std::stoul(pair, nullptr, 16)));
-    }
-    return bytes;
-}
 
 // A trace line reads "t=<ms> FT_Name(arguments) [tx=.. | rx=..] ... -> <status>".
 inline std::vector<WireCall> WireCalls(const TraceFile& trace)
@@ -61,17 +52,18 @@ inline std::vector<WireCall> WireCalls(const TraceFile& trace)
         const auto open = line.find('(', name);
         if (name == std::string::npos || open == std::string::npos)
             continue;
-        WireCall call;
+        WireCall& call = calls.emplace_back();
         call.function = line.substr(name + 1, open - name - 1);
         for (const char* key : {" tx=", " rx="}) {
-            const auto at = line.find(key);
-            if (at != std::string::npos)
-                call.bytes = ParseBytes(line.substr(at + 4));
+            if (const auto at = line.find(key); at != std::string::npos) {
+                std::istringstream in(line.substr(at + 4));
+                // Two hex digits a byte, up to the next "name=" field.
+                for (std::string pair; in >> pair && pair.size() == 2 && pair.find('=') == std::string::npos;)
+                    call.bytes.push_back(static_cast<std::uint8_t>(std::stoul(pair, nullptr, 16)));
+            }
         }
-        const auto arrow = line.rfind("-> ");
-        if (arrow != std::string::npos)
+        if (const auto arrow = line.rfind("-> "); arrow != std::string::npos)
             call.status = std::stoi(line.substr(arrow + 3));
-        calls.push_back(call);
     }
     return calls;
 }
@@ -87,17 +79,6 @@ inline std::vector<WireCall> CallsFrom(const std::vector<WireCall>& calls, const
     return {};
 }
 
-inline std::string HexFixturePath(const std::string& name)
-{
-    return std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name;
-}
-
-// The gpasm fixture of each processor.
-inline std::string FixtureOf(TargetProcessor processor)
-{
-    return HexFixturePath(processor == TargetProcessor::PIC16F877 ? "counter877.hex" : "blink84a.hex");
-}
-
 // Each test starts from a fresh standard bus in simulated time, its trace in a file of its own.
 class OperationTest : public ::testing::Test {
 protected:
@@ -109,19 +90,10 @@ protected:
     void TearDown() override { EmuClearFaults(); }
 
     // Chooses the board of `processor` by its device number.
-    void Choose(TargetProcessor processor)
-    {
-        host.selection = {2, std::to_string(BoardOf(processor))};
-    }
+    void Choose(TargetProcessor processor) { host.selection = {2, std::to_string(BoardOf(processor))}; }
 
     void InjectFault(const std::string& fault) { ASSERT_EQ(0, EmuInjectFault(fault.c_str())) << EmuLastError(); }
 
-    static unsigned ChipWord(TargetProcessor processor, unsigned address)
-    {
-        unsigned value = 0;
-        EXPECT_EQ(0, EmuGetChipWord(BoardOf(processor), address, &value)) << EmuLastError();
-        return value;
-    }
     static void SetChipWord(TargetProcessor processor, unsigned address, unsigned value)
     {
         ASSERT_EQ(0, EmuSetChipWord(BoardOf(processor), address, value)) << EmuLastError();
@@ -129,10 +101,11 @@ protected:
 
     // The fixture as Program sends it: loaded for programming, the configuration word rebuilt
     // from the options the file's own word sets.
-    static FirmwareImage ProgrammingImage(TargetProcessor processor, ConfigOptions& options)
+    static FirmwareImage ProgrammingImage(TargetProcessor processor)
     {
         FirmwareImage image;
         EXPECT_TRUE(LoadHexImage(FixtureOf(processor), HexLoadMode::Programming, image));
+        ConfigOptions options;
         ApplyConfigWord(processor, static_cast<std::uint16_t>(image.Get(CONFIG_WORD_ADDRESS)), options);
         image.Set(CONFIG_WORD_ADDRESS, BuildConfigWord(processor, options));
         return image;
@@ -142,8 +115,7 @@ protected:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        for (char& c : name)
-            c = (c == '/') ? '-' : c;
+        std::replace(name.begin(), name.end(), '/', '-'); // parameterised names hold '/'
         return name;
     }
 

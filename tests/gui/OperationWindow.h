@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "WindowFixture.h"
 #include "emulator/EmulatorControl.h"
@@ -41,6 +43,12 @@ private:
     PauseFunction previous_;
 };
 
+using Messages = std::vector<std::string>;
+
+constexpr unsigned kSomeWord = 0x0010;        // a program word the fixtures leave erased
+constexpr unsigned kChangedWord = 0x0005;     // a program word both fixtures supply
+constexpr unsigned kEepromLocation5 = 0x2105; // EEPROM location 5 as the chip addresses it
+
 // The eleven buttons SetButtonStates governs, and those it leaves enabled with a HEX file
 // open: every one while connected, the idle set when the link was lost.
 inline const QList<int> kOperationButtons = {IDC_SEARCH, IDC_CONNECT, IDC_WRITE_VERSION, IDC_OPEN,
@@ -54,10 +62,8 @@ public:
     // a 16F877) and opens a copy of the processor's gpasm fixture.
     explicit OperationWindow(TargetProcessor processor) : processor_(processor)
     {
-        const QString fixture = QStringLiteral(QUILLET_TEST_DATA_DIR "/hex/") +
-                                (processor == TargetProcessor::PIC16F877 ? "counter877.hex" : "blink84a.hex");
         hexPath_ = folder_.filePath(QStringLiteral("firmware.hex"));
-        QFile::copy(fixture, hexPath_);
+        OverwriteHexFile(processor == TargetProcessor::PIC16F877 ? "counter877.hex" : "blink84a.hex");
         f.Find<QLineEdit>(IDC_SEARCH_TEXT)->setText(QString::number(Board()));
         f.Click(IDC_CONNECT);
         f.Window().SetHexFileChooser([this](const QString&) { return hexPath_; });
@@ -67,7 +73,7 @@ public:
     int Board() const { return processor_ == TargetProcessor::PIC16F877 ? 1 : 0; }
     const QString& HexPath() const { return hexPath_; }
 
-    // Replaces the open file's contents with a fixture's, as an editor saving over it would.
+    // Gives the file the contents of a fixture, as an editor saving over it would.
     void OverwriteHexFile(const QString& fixture) const
     {
         QFile::remove(hexPath_);
@@ -77,11 +83,17 @@ public:
     QList<int> EnabledButtons() const
     {
         QList<int> enabled;
-        for (const int id : kOperationButtons) {
+        for (const int id : kOperationButtons)
             if (f.IsEnabled(id))
                 enabled << id;
-        }
         return enabled;
+    }
+    // Clicks a control as a user would, and returns the messages the click alone showed.
+    Messages Run(int id)
+    {
+        f.sink.messages.clear();
+        f.Click(id);
+        return f.sink.messages;
     }
     QString ConnectCaption() const { return f.Find<QPushButton>(IDC_CONNECT)->text(); }
     QString Status() const { return f.Find<QLineEdit>(IDC_STATUS)->text(); }

@@ -10,8 +10,6 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 constexpr auto P84A = static_cast<int>(TargetProcessor::PIC16F84A);
 constexpr auto P877 = static_cast<int>(TargetProcessor::PIC16F877);
 
@@ -30,9 +28,6 @@ enum Setup : int {
     EEPROM_5_CHANGED = 1 << 9,  // EEPROM location 5 of the chip changed
 };
 
-constexpr unsigned kSomeWord = 0x0010;     // a program word the fixtures leave erased
-constexpr unsigned kChangedWord = 0x0005;  // a program word both fixtures supply
-constexpr unsigned kEepromLocation5 = 0x2105;
 constexpr char kPathPlaceholder[] = "%s"; // stands for the HEX file's path in a message
 
 } // namespace
@@ -104,43 +99,31 @@ private slots:
         Row("program: closing bad ack", P84A, PR, NONE, {"block-ack-wrong part=closing"}, 0, "Bad ACK during Flash programming.", false);
         Row("program: complete", P84A, PR, NONE, {}, 0, "Programming complete.", true);
 
-        // The read stream's failure points, as Read and as Verify name them.
-        struct ReadRow {
+        // The read stream's failure points, as Read and as Verify name them: the read failures
+        // with different tags, the rest alike (verify nullptr).
+        const QString repeatShort = "block-short part=program block=2 times=1";
+        const struct {
             const char* point;
             QStringList faults;
             const char* read;
             const char* verify;
+        } readRows[] = {
+            {"command refused", {"ack-wrong command=any"}, "Could not write the device during program memory read.", nullptr},
+            {"program block unreadable", {"read-fails stream=read part=program block=2"}, "Could not read from device. (T3)", "Could not read from device. (T1)"},
+            {"acknowledge not written", {"write-fails stream=read part=program block=2"}, "Could not WRITE the device during program memory read.", nullptr},
+            {"repeat request not written", {repeatShort, "write-fails stream=read part=program block=2 times=1"}, "Could not WRITE the device during program memory read.", nullptr},
+            {"repeated block unreadable", {repeatShort, "read-fails stream=read part=program block=2 skip=1 times=1"}, "Could not read from device. (T4)", "Could not read from device. (T7)"},
+            {"repeated block short", {"block-short part=program block=2 times=2"}, "Could not read from device. (64)", nullptr},
+            {"config unreadable", {"read-fails stream=read part=config"}, "Could not read from device. (T5)", "Could not read from device. (T2)"},
+            {"config short", {"block-short part=config count=20"}, "Could not read from device. (513)", nullptr},
+            {"config acknowledge not written", {"write-fails stream=read part=config"}, "Could not WRITE the device during Configuration read.", nullptr},
+            {"eeprom unreadable", {"read-fails stream=read part=eeprom"}, "Could not read from device. (T9)", "Could not read from device. (T8)"},
+            {"eeprom short", {"block-short part=eeprom"}, "Could not read from device. (128)", nullptr},
+            {"eeprom acknowledge not written", {"write-fails stream=read part=eeprom"}, "Could not WRITE the device during EEPROM read.", nullptr},
         };
-        const QString repeatShort = "block-short part=program block=2 times=1";
-        const ReadRow readRows[] = {
-            {"command refused", {"ack-wrong command=any"}, "Could not write the device during program memory read.",
-             "Could not write the device during program memory read."},
-            {"program block unreadable", {"read-fails stream=read part=program block=2"},
-             "Could not read from device. (T3)", "Could not read from device. (T1)"},
-            {"acknowledge not written", {"write-fails stream=read part=program block=2"},
-             "Could not WRITE the device during program memory read.", "Could not WRITE the device during program memory read."},
-            {"repeat request not written", {repeatShort, "write-fails stream=read part=program block=2 times=1"},
-             "Could not WRITE the device during program memory read.", "Could not WRITE the device during program memory read."},
-            {"repeated block unreadable", {repeatShort, "read-fails stream=read part=program block=2 skip=1 times=1"},
-             "Could not read from device. (T4)", "Could not read from device. (T7)"},
-            {"repeated block short", {"block-short part=program block=2 times=2"},
-             "Could not read from device. (64)", "Could not read from device. (64)"},
-            {"config unreadable", {"read-fails stream=read part=config"}, "Could not read from device. (T5)",
-             "Could not read from device. (T2)"},
-            {"config short", {"block-short part=config count=20"}, "Could not read from device. (513)",
-             "Could not read from device. (513)"},
-            {"config acknowledge not written", {"write-fails stream=read part=config"},
-             "Could not WRITE the device during Configuration read.", "Could not WRITE the device during Configuration read."},
-            {"eeprom unreadable", {"read-fails stream=read part=eeprom"}, "Could not read from device. (T9)",
-             "Could not read from device. (T8)"},
-            {"eeprom short", {"block-short part=eeprom"}, "Could not read from device. (128)",
-             "Could not read from device. (128)"},
-            {"eeprom acknowledge not written", {"write-fails stream=read part=eeprom"},
-             "Could not WRITE the device during EEPROM read.", "Could not WRITE the device during EEPROM read."},
-        };
-        for (const ReadRow& row : readRows) {
+        for (const auto& row : readRows) {
             Row(qPrintable(QString("read: ") + row.point), P84A, RD, NONE, row.faults, 0, row.read, false);
-            Row(qPrintable(QString("verify: ") + row.point), P84A, VF, NONE, row.faults, 0, row.verify, false);
+            Row(qPrintable(QString("verify: ") + row.point), P84A, VF, NONE, row.faults, 0, row.verify ? row.verify : row.read, false);
         }
 
         Row("verify: file gone", P84A, VF, FILE_REMOVED, {}, 0, fileGone, false);
@@ -173,80 +156,8 @@ private slots:
         QVERIFY(w.f.Window().IsConnected());
         if (setup & AUTO_ERASE)
             w.f.Click(IDC_AUTO_ERASE);
-        if (setup & PROGRAMMED) {
-            w.f.Click(IDC_PROGRAM);
-            QCOMPARE(w.f.sink.messages, Messages{"Programming complete."});
-            w.f.sink.messages.clear();
-        }
-        Prepare(w, setup);
-        for (const QString& fault : faults)
-            QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
-        if (option != 0)
-            w.f.Click(option);
-
-        w.f.Click(button);
-
-        const QString expected = QString(message).replace(kPathPlaceholder, w.HexPath());
-        QCOMPARE(w.f.sink.messages, Messages{expected.toStdString()});
-        QCOMPARE(w.f.Window().IsConnected(), connected);
-        QCOMPARE(w.ConnectCaption(), connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
-        if (!connected) {
-            QCOMPARE(w.Status(), QStringLiteral("Not connected."));
-            QCOMPARE(EmuIsOpen(w.Board()), 0); // a lost link leaves the device closed
-        }
-        QCOMPARE(w.EnabledButtons(), connected ? kOperationButtons : kButtonsNotConnected);
-        // A failed Read leaves the Memory Window with its first line only.
-        if (button == IDC_READ)
-            QCOMPARE(w.f.Window().MemoryWindow()->Lines(), QStringList{"Reading..."});
-    }
-
-    // A blank-check answer other than "blank" or "not blank" never lets Program write.
-    void programNeverWritesATargetOfUnknownState_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::newRow("answer cut short") << "answer-short command=CMD_BLANK_CHECK_84A count=1";
-        QTest::newRow("answer 0x00") << "answer-wrong command=CMD_BLANK_CHECK_84A value=0x00";
-        QTest::newRow("no answer") << "answer-missing command=CMD_BLANK_CHECK_84A";
-    }
-    void programNeverWritesATargetOfUnknownState()
-    {
-        QFETCH(QString, fault);
-        OperationWindow w(TargetProcessor::PIC16F84A);
-        w.f.Click(IDC_AUTO_ERASE);
-        TraceFile trace("unknown-state");
-        QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
-        w.f.Click(IDC_PROGRAM);
-        QCOMPARE(w.f.sink.messages, Messages{"Could not read from the device during Blank Check."});
-        // CMD_BLANK_CHECK_84A (08 0A 05 0A) went out, but neither CMD_BULK_ERASE_84A
-        // (0D 0A 05 0A) nor CMD_PROGRAM_84A (0F 0A 05 0A).
-        QVERIFY(trace.Written().find("08 0A 05 0A") != std::string::npos);
-        QVERIFY(trace.Written().find("0D 0A 05 0A") == std::string::npos);
-        QVERIFY(trace.Written().find("0F 0A 05 0A") == std::string::npos);
-        QCOMPARE(w.ChipWord(0), 0x3FFFu); // still erased
-    }
-
-    // In help mode the operation buttons only describe themselves: nothing reaches the
-    // board, no file is read and no Memory Window opens.
-    void helpModeSendsNothing()
-    {
-        OperationWindow w(TargetProcessor::PIC16F84A);
-        TraceFile trace("help-mode");
-        QFile::remove(w.HexPath()); // a read of the file would be reported
-        w.f.Click(IDC_HELP);
-        QVERIFY(w.f.Window().IsHelpMode());
-        for (const int id : {IDC_BLANK_CHECK, IDC_ERASE, IDC_PROGRAM, IDC_VERIFY, IDC_READ}) {
-            QVERIFY2(w.f.IsEnabled(id), qPrintable(QString::number(id)));
-            w.f.Click(id);
-        }
-        QCOMPARE(trace.Lines(), std::vector<std::string>{});
-        QCOMPARE(w.f.sink.messages, Messages{});
-        QVERIFY(w.f.Window().MemoryWindow() == nullptr);
-        QVERIFY(w.f.Window().IsConnected());
-    }
-
-private:
-    static void Prepare(OperationWindow& w, int setup)
-    {
+        if (setup & PROGRAMMED)
+            QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Programming complete."});
         if (setup & NOT_BLANK)
             w.SetChipWord(kSomeWord, 0);
         if (setup & WORD_CHANGED)
@@ -269,6 +180,42 @@ private:
             w.f.Window().SetHexFileChooser([](const QString&) { return QString(); });
             w.f.Click(IDC_OPEN);
         }
+        for (const QString& fault : faults)
+            QVERIFY2(EmuInjectFault(qPrintable(fault)) == 0, EmuLastError());
+        if (option != 0)
+            w.f.Click(option);
+
+        const QString expected = QString(message).replace(kPathPlaceholder, w.HexPath());
+        QCOMPARE(w.Run(button), Messages{expected.toStdString()});
+        QCOMPARE(w.f.Window().IsConnected(), connected);
+        QCOMPARE(w.ConnectCaption(), connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+        if (!connected) {
+            QCOMPARE(w.Status(), QStringLiteral("Not connected."));
+            QCOMPARE(EmuIsOpen(w.Board()), 0); // a lost link leaves the device closed
+        }
+        QCOMPARE(w.EnabledButtons(), connected ? kOperationButtons : kButtonsNotConnected);
+        // A failed Read leaves the Memory Window with its first line only.
+        if (button == IDC_READ)
+            QCOMPARE(w.f.Window().MemoryWindow()->Lines(), QStringList{"Reading..."});
+    }
+
+    // In help mode the operation buttons only describe themselves: nothing reaches the
+    // board, no file is read and no Memory Window opens.
+    void helpModeSendsNothing()
+    {
+        OperationWindow w(TargetProcessor::PIC16F84A);
+        TraceFile trace("help-mode");
+        QFile::remove(w.HexPath()); // a read of the file would be reported
+        w.f.Click(IDC_HELP);
+        QVERIFY(w.f.Window().IsHelpMode());
+        for (const int id : {IDC_BLANK_CHECK, IDC_ERASE, IDC_PROGRAM, IDC_VERIFY, IDC_READ}) {
+            QVERIFY2(w.f.IsEnabled(id), qPrintable(QString::number(id)));
+            w.f.Click(id);
+        }
+        QCOMPARE(trace.Lines(), std::vector<std::string>{});
+        QCOMPARE(w.f.sink.messages, Messages{});
+        QVERIFY(w.f.Window().MemoryWindow() == nullptr);
+        QVERIFY(w.f.Window().IsConnected());
     }
 };
 

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QSet>
 #include <QTest>
 
@@ -15,36 +14,25 @@
 #include "image/FirmwareImage.h"
 #include "image/HexFile.h"
 #include "image/MemoryListing.h"
-#include "support/TraceFile.h"
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
-constexpr unsigned kSomeWord = 0x0010;    // a program word the fixtures leave erased
-constexpr unsigned kChangedWord = 0x0005; // a program word both fixtures supply
-constexpr unsigned kEepromLocation5 = 0x2105;
-
-// Records what a widget showed each time it was painted, while armed.
+// Records the value a progress bar showed each time it was painted.
 class PaintRecorder : public QObject {
 public:
-    PaintRecorder(QWidget* widget, std::function<int()> shown) : shown_(std::move(shown))
-    {
-        widget->installEventFilter(this);
-    }
-    bool armed = false;
-    QList<int> painted;
+    explicit PaintRecorder(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    QSet<int> painted;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (armed && event->type() == QEvent::Paint)
-            painted << shown_();
+        if (event->type() == QEvent::Paint)
+            painted << bar_->value();
         return false;
     }
 
 private:
-    std::function<int()> shown_;
+    QProgressBar* bar_;
 };
 
 } // namespace
@@ -56,45 +44,31 @@ private slots:
     void programsVerifiesAndReadsAsAUserWould_data()
     {
         QTest::addColumn<int>("processor");
-        QTest::addColumn<int>("radio");     // the processor the board reports, selected on Connect
         QTest::addColumn<int>("lines");     // of the Read listing
         QTest::addColumn<int>("lastBlock"); // the bar after Read: floor(100 * (blocks - 1) / blocks)
-        QTest::newRow("16F84A") << static_cast<int>(TargetProcessor::PIC16F84A) << IDC_16F84A << 276 << 98;
-        QTest::newRow("16F877") << static_cast<int>(TargetProcessor::PIC16F877) << IDC_16F877 << 2116 << 99;
+        QTest::newRow("16F84A") << static_cast<int>(TargetProcessor::PIC16F84A) << 276 << 98;
+        QTest::newRow("16F877") << static_cast<int>(TargetProcessor::PIC16F877) << 2116 << 99;
     }
     void programsVerifiesAndReadsAsAUserWould()
     {
         QFETCH(int, processor);
-        QFETCH(int, radio);
         QFETCH(int, lines);
         QFETCH(int, lastBlock);
         OperationWindow w(static_cast<TargetProcessor>(processor));
-        QVERIFY(w.f.Find<QRadioButton>(radio)->isChecked());
         auto* bar = w.f.Find<QProgressBar>(IDC_PROGRESS);
-        TraceFile trace(QTest::currentDataTag());
 
         w.SetChipWord(kSomeWord, 0);
-        w.f.Click(IDC_PROGRAM);
-        QCOMPARE(w.f.sink.messages, Messages{"Device is not blank. Either erase the device or select Auto Erase."});
-        QVERIFY(w.f.Window().IsConnected());
-
+        QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Device is not blank. Either erase the device or select Auto Erase."});
         w.f.Click(IDC_AUTO_ERASE);
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_PROGRAM);
-        QCOMPARE(w.f.sink.messages, Messages{"Programming complete."});
+        QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Programming complete."});
         QCOMPARE(bar->value(), 99);
         QCOMPARE(w.ChipWord(kSomeWord), 0x3FFFu); // erased, and left erased by the file
-
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_VERIFY);
-        QCOMPARE(w.f.sink.messages, Messages{"Verify passed"});
+        QCOMPARE(w.Run(IDC_VERIFY), Messages{"Verify passed"});
 
         // Read sets the options from the chip, whatever the window showed before.
         auto* watchdog = w.f.Find<QCheckBox>(IDC_WATCHDOG);
         watchdog->setChecked(true);
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_READ);
-        QCOMPARE(w.f.sink.messages, Messages{});
+        QCOMPARE(w.Run(IDC_READ), Messages{});
         QVERIFY(!watchdog->isChecked()); // both fixtures have the watchdog off
         QVERIFY(w.f.Find<QCheckBox>(IDC_POWER_UP_TIMER)->isChecked());
         QCOMPARE(bar->value(), lastBlock);
@@ -108,27 +82,22 @@ private slots:
         for (int line = 0; line < programLines; ++line)
             QCOMPARE(listing[line].toStdString(), expected[static_cast<std::size_t>(line)]);
         QCOMPARE(listing[programLines], QStringLiteral("Configuration Data:"));
-        QVERIFY(w.f.Window().IsConnected());
 
-        // What Verify finds when the chip no longer holds the file.
-        const unsigned word = w.ChipWord(kChangedWord);
-        w.SetChipWord(kChangedWord, word ^ 1);
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_VERIFY);
-        QCOMPARE(w.f.sink.messages, Messages{"Verify failed"});
-        w.SetChipWord(kChangedWord, word);
-
-        const unsigned byte = w.ChipWord(kEepromLocation5);
-        w.SetChipWord(kEepromLocation5, byte ^ 0xFF);
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_VERIFY);
-        QCOMPARE(w.f.sink.messages, Messages{"EE Data Verify failed at 2105h (EE location 5)"});
-        w.SetChipWord(kEepromLocation5, byte);
-
+        // What Verify finds when the chip no longer holds the file; each change is undone.
+        const struct {
+            unsigned address;
+            unsigned flip;
+            const char* message;
+        } changes[] = {{kChangedWord, 1, "Verify failed"},
+                       {kEepromLocation5, 0xFF, "EE Data Verify failed at 2105h (EE location 5)"}};
+        for (const auto& c : changes) {
+            const unsigned held = w.ChipWord(c.address);
+            w.SetChipWord(c.address, held ^ c.flip);
+            QCOMPARE(w.Run(IDC_VERIFY), Messages{c.message});
+            w.SetChipWord(c.address, held);
+        }
         w.f.Click(IDC_POWER_UP_TIMER);
-        w.f.sink.messages.clear();
-        w.f.Click(IDC_VERIFY);
-        QCOMPARE(w.f.sink.messages, Messages{"Configuration verify failed (Power Up Timer Setting)"});
+        QCOMPARE(w.Run(IDC_VERIFY), Messages{"Configuration verify failed (Power Up Timer Setting)"});
         QVERIFY(w.f.Window().IsConnected());
     }
 
@@ -137,19 +106,14 @@ private slots:
         OperationWindow w(TargetProcessor::PIC16F877);
         w.f.Window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.f.Window()));
-        auto* bar = w.f.Find<QProgressBar>(IDC_PROGRESS);
-        PaintRecorder bars(bar, [bar] { return bar->value(); });
+        PaintRecorder bar(w.f.Find<QProgressBar>(IDC_PROGRESS));
 
-        // The handler runs on the window's thread: every paint recorded while the click is
-        // being handled happened inside the operation.
-        bars.armed = true;
-        w.f.Click(IDC_PROGRAM);
-        bars.armed = false;
-        QCOMPARE(w.f.sink.messages, Messages{"Programming complete."});
-        const QSet<int> positions(bars.painted.begin(), bars.painted.end());
-        QVERIFY2(positions.size() >= 90, qPrintable(QString::number(positions.size())));
-        QVERIFY(positions.contains(50));
-        QVERIFY(positions.contains(99));
+        // The handler runs on the window's thread, and no event is processed between the
+        // recorder's start and the click: every paint recorded happened inside the operation.
+        QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Programming complete."});
+        QVERIFY2(bar.painted.size() >= 90, qPrintable(QString::number(bar.painted.size())));
+        QVERIFY(bar.painted.contains(50));
+        QVERIFY(bar.painted.contains(99));
 
         // Read opens the Memory Window; it shows "Reading..." before the stream starts.
         QStringList shownAtStart;
@@ -160,14 +124,9 @@ private slots:
                 visibleAtStart = memory->isVisible();
             }
         };
-        bars.painted.clear();
-        bars.armed = true;
         w.f.Click(IDC_READ);
-        bars.armed = false;
         QCOMPARE(shownAtStart, QStringList{"Reading..."});
         QVERIFY(visibleAtStart);
-        QVERIFY(bars.painted.size() >= 90);
-        QCOMPARE(w.f.Window().MemoryWindow()->Lines().size(), 2116);
     }
 
     // The real program's pause: it takes its full time, and what the window system has
