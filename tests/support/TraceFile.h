@@ -38,6 +38,18 @@ public:
         return count;
     }
 
+    // How many FT_Write calls carried exactly these bytes, e.g. "0A 0A 05 0A".
+    int CountWrites(const std::string& bytes) const
+    {
+        int count = 0;
+        for (const std::string& line : Lines())
+            count += line.find(" FT_Write(") != std::string::npos &&
+                             line.find("tx=" + bytes + " ") != std::string::npos
+                         ? 1
+                         : 0;
+        return count;
+    }
+
     // Every byte written by FT_Write, in order, as upper-case hex separated by spaces.
     std::string Written() const { return Field("tx="); }
     // Every byte returned by FT_Read, in order.
