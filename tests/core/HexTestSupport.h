@@ -1,38 +1,21 @@
 #pragma once
-// Helpers of the HEX tests: fixture paths, temporary files, and well-formed records.
+// Helpers of the HEX tests: fixtures, and well-formed records.
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
-
-#include <stdlib.h>
-#include <unistd.h>
 
 inline std::string HexFixture(const std::string& name)
 {
     return std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name;
 }
 
-// A file in the temporary folder, removed when the object goes.
-class TempFile {
-public:
-    explicit TempFile(const std::string& contents = "")
-    {
-        char pattern[] = "/tmp/quillet-hex-XXXXXX";
-        const int fd = ::mkstemp(pattern);
-        if (fd >= 0)
-            ::close(fd);
-        path_ = pattern;
-        std::ofstream(path_, std::ios::binary) << contents;
-    }
-    ~TempFile() { std::remove(path_.c_str()); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+inline std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // One record with a correct checksum, written out independently of the reader under test.
 inline std::string Record(int byteAddress, int type, std::initializer_list<int> bytes)
@@ -52,7 +35,6 @@ inline std::string Record(int byteAddress, int type, std::initializer_list<int> 
 
 // Record types and addresses the tests write.
 inline constexpr int DATA = 0x00;
-inline constexpr int END_OF_FILE = 0x01;
 inline constexpr int EXTENDED_SEGMENT = 0x02;
 inline constexpr int EXTENDED_LINEAR = 0x04;
 inline constexpr int CONFIG_BYTE_ADDRESS = 0x400E;  // word 0x2007
