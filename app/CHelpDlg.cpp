@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include "app/DialogUnits.h"
 #include "res/ControlIds.h"
@@ -51,6 +52,17 @@ void CHelpDlg::ShowLines(const std::vector<std::string>& lines)
     list_->clear();
     for (const std::string& line : lines)
         AddLine(QString::fromStdString(line));
+    // Desktop fonts run wider than the one the texts were broken for: the dialog grows to
+    // its longest line rather than hide its ends behind a horizontal scroll bar.
+    const int needed = list_->sizeHintForColumn(0) + 2 * list_->frameWidth() +
+                       list_->verticalScrollBar()->sizeHint().width();
+    if (needed > list_->width()) {
+        const int growth = needed - list_->width();
+        list_->resize(needed, list_->height());
+        setFixedWidth(width() + growth);
+        if (auto* close = findChild<QPushButton*>(QString::number(IDC_EXIT)))
+            close->move(close->x() + growth, close->y());
+    }
 }
 
 void CHelpDlg::AddLine(const QString& line)
