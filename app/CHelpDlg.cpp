@@ -15,8 +15,8 @@ constexpr int kWidth = 170;
 constexpr int kHeight = 110;
 constexpr int kOffsetX = 200;
 constexpr int kOffsetY = 0;
-constexpr QRect kListArea(7, 7, 156, 82);
-constexpr QRect kCloseArea(132, 89, 31, 14);
+constexpr DialogPlacement kListArea{7, 7, 156, 82};
+constexpr DialogPlacement kCloseArea{132, 89, 31, 14};
 
 } // namespace
 
@@ -32,12 +32,12 @@ CHelpDlg::CHelpDlg(QWidget* owner)
     list_->setObjectName(QString::number(IDC_HELP_LIST));
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setFocusPolicy(Qt::NoFocus);
-    list_->setGeometry(units.Rect(kListArea.x(), kListArea.y(), kListArea.width(), kListArea.height()));
+    units.Place(list_, kListArea);
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QString::number(IDC_EXIT));
     close->setDefault(true);
-    close->setGeometry(units.Rect(kCloseArea.x(), kCloseArea.y(), kCloseArea.width(), kCloseArea.height()));
+    units.Place(close, kCloseArea);
     connect(close, &QPushButton::clicked, this, [this] {
         emit closeClicked();
         reject();

@@ -2,6 +2,12 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
+#include <QWidget>
+
+// A control's place in a dialog template: x, y, width and height in dialog units.
+struct DialogPlacement {
+    int x, y, width, height;
+};
 
 // Converts dialog units to pixels for a font, the way dialog templates are laid out: a
 // horizontal unit is a quarter of the font's average character width, a vertical unit an
@@ -22,6 +28,11 @@ public:
     {
         return QRect(X(x), Y(y), X(width), Y(height));
     }
+    QRect Rect(const DialogPlacement& where) const
+    {
+        return Rect(where.x, where.y, where.width, where.height);
+    }
+    void Place(QWidget* widget, const DialogPlacement& where) const { widget->setGeometry(Rect(where)); }
 
 private:
     double averageWidth_ = 6.0;
