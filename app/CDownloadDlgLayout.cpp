@@ -32,7 +32,7 @@ enum class Kind {
     ProgressBar,
 };
 
-struct ControlSpec {
+struct ControlEntry {
     int id; // 0: a static control without id
     Kind kind;
     const char* text;
@@ -44,7 +44,7 @@ constexpr int kWindowWidth = 222;  // dialog units
 constexpr int kWindowHeight = 263; // dialog units
 
 // In tab order.
-constexpr ControlSpec kControls[] = {
+constexpr ControlEntry kControls[] = {
     {IDC_SERIAL, Kind::RadioButton, "Serial #", 61, 17, 40, 10},
     {IDC_DESCRIPTION, Kind::RadioButton, "Description", 105, 17, 51, 10},
     {IDC_DEVICE_NUMBER, Kind::RadioButton, "Device #", 160, 17, 45, 10},
@@ -89,10 +89,10 @@ constexpr ControlSpec kControls[] = {
     {IDC_REVISION, Kind::RightLabel, "VER", 168, 56, 30, 8},
 };
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent)
+QWidget* MakeControl(const ControlEntry& entry, QWidget* parent)
 {
-    const QString text = QString::fromLatin1(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromLatin1(entry.text);
+    switch (entry.kind) {
     case Kind::RadioButton: return new QRadioButton(text, parent);
     case Kind::PushButton: return new QPushButton(text, parent);
     case Kind::DefaultButton: {
@@ -141,18 +141,18 @@ void CDownloadDlg::CreateControls()
 {
     const DialogUnits units(font());
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : kControls) {
-        QWidget* control = MakeControl(spec, this);
-        if (spec.id != kNoId)
-            control->setObjectName(QString::number(spec.id));
-        QRect area = units.Rect(spec.x, spec.y, spec.width, spec.height);
+    for (const ControlEntry& entry : kControls) {
+        QWidget* control = MakeControl(entry, this);
+        if (entry.id != kNoId)
+            control->setObjectName(QString::number(entry.id));
+        QRect area = units.Rect(entry.x, entry.y, entry.width, entry.height);
         // A static text keeps its place but never clips: desktop fonts run wider than the
         // ones the layout was drawn with.
-        if (spec.kind == Kind::Label)
+        if (entry.kind == Kind::Label)
             area.setWidth(std::max(area.width(), control->sizeHint().width()));
         control->setGeometry(area);
         // The frame is drawn first so that the controls inside it stay clickable.
-        if (spec.kind == Kind::GroupBox)
+        if (entry.kind == Kind::GroupBox)
             control->lower();
         if (control->focusPolicy() != Qt::NoFocus) {
             if (previous)
