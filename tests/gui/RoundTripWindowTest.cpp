@@ -1,6 +1,6 @@
-// A user's whole job against an emulated board: program a non-blank target, verify it, read
-// it back, and see Verify find what was changed in the chip; and the window kept painted
-// while the operations run on its thread.
+// A user's whole job against an emulated board: program a non-blank target, verify it and
+// read it back (what Verify finds in a changed chip is the operation table's business); and
+// the window kept painted while the operations run on its thread.
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -66,38 +66,23 @@ private slots:
         QCOMPARE(w.Run(IDC_VERIFY), Messages{"Verify passed"});
 
         // Read sets the options from the chip, whatever the window showed before.
-        auto* watchdog = w.f.Find<QCheckBox>(IDC_WATCHDOG);
-        watchdog->setChecked(true);
+        w.f.Find<QCheckBox>(IDC_WATCHDOG)->setChecked(true);
         QCOMPARE(w.Run(IDC_READ), Messages{});
-        QVERIFY(!watchdog->isChecked()); // both fixtures have the watchdog off
-        QVERIFY(w.f.Find<QCheckBox>(IDC_POWER_UP_TIMER)->isChecked());
+        QVERIFY(!w.f.IsChecked(IDC_WATCHDOG)); // both fixtures have the watchdog off
+        QVERIFY(w.f.IsChecked(IDC_POWER_UP_TIMER));
         QCOMPARE(bar->value(), lastBlock);
         const QStringList listing = w.f.Window().MemoryWindow()->Lines();
         QCOMPARE(listing.size(), lines);
-        // The program lines are the file's words: no heading, four words a line.
+        // The program lines are the file's words, four a line, then "Configuration Data:".
         FirmwareImage file;
         QVERIFY(LoadHexImage(w.HexPath().toStdString(), HexLoadMode::Programming, file));
-        const std::vector<std::string> expected = ReadListing(file, static_cast<TargetProcessor>(processor));
-        const int programLines = GetProcessorProfile(static_cast<TargetProcessor>(processor)).programWords / 4;
-        for (int line = 0; line < programLines; ++line)
-            QCOMPARE(listing[line].toStdString(), expected[static_cast<std::size_t>(line)]);
-        QCOMPARE(listing[programLines], QStringLiteral("Configuration Data:"));
+        const auto target = static_cast<TargetProcessor>(processor);
+        const int programLines = GetProcessorProfile(target).programWords / 4;
+        QStringList expected;
+        for (const std::string& line : ReadListing(file, target))
+            expected << QString::fromStdString(line);
+        QCOMPARE(listing.mid(0, programLines + 1), expected.mid(0, programLines + 1));
 
-        // What Verify finds when the chip no longer holds the file; each change is undone.
-        const struct {
-            unsigned address;
-            unsigned flip;
-            const char* message;
-        } changes[] = {{kChangedWord, 1, "Verify failed"},
-                       {kEepromLocation5, 0xFF, "EE Data Verify failed at 2105h (EE location 5)"}};
-        for (const auto& c : changes) {
-            const unsigned held = w.ChipWord(c.address);
-            w.SetChipWord(c.address, held ^ c.flip);
-            QCOMPARE(w.Run(IDC_VERIFY), Messages{c.message});
-            w.SetChipWord(c.address, held);
-        }
-        w.f.Click(IDC_POWER_UP_TIMER);
-        QCOMPARE(w.Run(IDC_VERIFY), Messages{"Configuration verify failed (Power Up Timer Setting)"});
         QVERIFY(w.f.Window().IsConnected());
     }
 

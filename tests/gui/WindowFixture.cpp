@@ -23,14 +23,17 @@ void WindowFixture::Restart(const std::string& driverLibrary)
     window_ = std::make_unique<CDownloadDlg>(sink, driverLibrary);
 }
 
-void WindowFixture::Click(int id) const
-{
-    Find<QAbstractButton>(id)->click();
-}
+void WindowFixture::Click(int id) const { Find<QAbstractButton>(id)->click(); }
 
-bool WindowFixture::IsEnabled(int id) const
+bool WindowFixture::IsChecked(int id) const { return Find<QAbstractButton>(id)->isChecked(); }
+
+QList<int> WindowFixture::Enabled(const QList<int>& ids) const
 {
-    return window_->findChild<QWidget*>(QString::number(id))->isEnabled();
+    QList<int> enabled;
+    for (const int id : ids)
+        if (IsEnabled(id))
+            enabled << id;
+    return enabled;
 }
 
 QString WindowFixture::ProfileValue(const char* key) const
