@@ -33,6 +33,18 @@ Board* FindBoard(World& world, int device)
     return board;
 }
 
+// Runs `action(world, board)` for the board of `device` under the world's lock, with a clean
+// error text; -1 for a device the configuration does not have.
+template <typename Action>
+int OnBoard(int device, Action action)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.lastError.clear();
+    Board* board = FindBoard(world, device);
+    return board ? action(world, *board) : -1;
+}
+
 } // namespace
 
 extern "C" {
@@ -81,69 +93,53 @@ EMULATOR_EXPORT void EmuClearFaults(void)
 
 EMULATOR_EXPORT int EmuGetChipWord(int device, unsigned address, unsigned* value)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    Board* board = FindBoard(world, device);
-    if (!board)
-        return -1;
-    const std::optional<unsigned> cell = board->Chip().Cell(address);
-    if (!cell || !value)
-        return Fail(world, "no cell at " + Hex(address) + " in a " + board->Chip().Profile().name);
-    *value = *cell;
-    return 0;
+    return OnBoard(device, [&](World& world, Board& board) {
+        const std::optional<unsigned> cell = board.Chip().Cell(address);
+        if (!cell || !value)
+            return Fail(world, "no cell at " + Hex(address) + " in a " + board.Chip().Profile().name);
+        *value = *cell;
+        return 0;
+    });
 }
 
 EMULATOR_EXPORT int EmuSetChipWord(int device, unsigned address, unsigned value)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    Board* board = FindBoard(world, device);
-    if (!board)
-        return -1;
-    if (!board->Chip().SetCell(address, value))
-        return Fail(world, "no cell at " + Hex(address) + " in a " + board->Chip().Profile().name);
-    board->MarkChanged();
-    board->SaveState();
-    return 0;
+    return OnBoard(device, [&](World& world, Board& board) {
+        if (!board.Chip().SetCell(address, value))
+            return Fail(world, "no cell at " + Hex(address) + " in a " + board.Chip().Profile().name);
+        board.MarkChanged();
+        board.SaveState();
+        return 0;
+    });
 }
 
 EMULATOR_EXPORT int EmuGetVersionText(int device, char* buffer, unsigned size)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    Board* board = FindBoard(world, device);
-    if (!board)
-        return -1;
-    if (!buffer || size == 0)
-        return Fail(world, "no buffer for the version text");
-    const emulator::VersionText& version = board->Version();
-    unsigned length = 0;
-    while (length < version.size() && version[length] != 0 && length + 1 < size) {
-        buffer[length] = static_cast<char>(version[length]);
-        ++length;
-    }
-    buffer[length] = '\0';
-    return 0;
+    return OnBoard(device, [&](World& world, Board& board) {
+        if (!buffer || size == 0)
+            return Fail(world, "no buffer for the version text");
+        const emulator::VersionText& version = board.Version();
+        unsigned length = 0;
+        while (length < version.size() && version[length] != 0 && length + 1 < size) {
+            buffer[length] = static_cast<char>(version[length]);
+            ++length;
+        }
+        buffer[length] = '\0';
+        return 0;
+    });
 }
 
 EMULATOR_EXPORT int EmuSetVersionText(int device, const char* text)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    Board* board = FindBoard(world, device);
-    if (!board)
-        return -1;
-    const std::string value = text ? text : "";
-    if (value.size() > emulator::VERSION_TEXT_LENGTH)
-        return Fail(world, "a version text has at most 16 characters");
-    board->Version() = emulator::FixedText<emulator::VERSION_TEXT_LENGTH>(value);
-    board->MarkChanged();
-    board->SaveState();
-    return 0;
+    return OnBoard(device, [&](World& world, Board& board) {
+        const std::string value = text ? text : "";
+        if (value.size() > emulator::VERSION_TEXT_LENGTH)
+            return Fail(world, "a version text has at most 16 characters");
+        board.Version() = emulator::FixedText<emulator::VERSION_TEXT_LENGTH>(value);
+        board.MarkChanged();
+        board.SaveState();
+        return 0;
+    });
 }
 
 EMULATOR_EXPORT void EmuSetTraceFile(const char* path)
@@ -157,27 +153,18 @@ EMULATOR_EXPORT void EmuSetTraceFile(const char* path)
 
 EMULATOR_EXPORT int EmuSetAttached(int device, int attached)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    Board* board = FindBoard(world, device);
-    if (!board)
-        return -1;
-    if (attached)
-        board->Plug();
-    else
-        board->Unplug();
-    return 0;
+    return OnBoard(device, [&](World&, Board& board) {
+        if (attached)
+            board.Plug();
+        else
+            board.Unplug();
+        return 0;
+    });
 }
 
 EMULATOR_EXPORT int EmuIsOpen(int device)
 {
-    World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
-    world.lastError.clear();
-    if (!FindBoard(world, device))
-        return -1;
-    return world.bus.IsOpen(device) ? 1 : 0;
+    return OnBoard(device, [&](World& world, Board&) { return world.bus.IsOpen(device) ? 1 : 0; });
 }
 
 EMULATOR_EXPORT int EmuBoardCount(void)
