@@ -114,6 +114,15 @@ Board* Bus::LiveBoard(const Handle& handle)
     return &board;
 }
 
+FT_STATUS Bus::Reach(HandleId handle, Handle*& open, Board*& board)
+{
+    open = Find(handle);
+    if (!open)
+        return FT_INVALID_HANDLE;
+    board = LiveBoard(*open);
+    return board ? FT_OK : FT_IO_ERROR;
+}
+
 FT_STATUS Bus::Close(HandleId handle)
 {
     Handle* open = Find(handle);
@@ -126,12 +135,10 @@ FT_STATUS Bus::Close(HandleId handle)
 
 FT_STATUS Bus::Purge(HandleId handle, ULONG mask)
 {
-    Handle* open = Find(handle);
-    if (!open)
-        return FT_INVALID_HANDLE;
-    Board* board = LiveBoard(*open);
-    if (!board)
-        return FT_IO_ERROR;
+    Handle* open = nullptr;
+    Board* board = nullptr;
+    if (const FT_STATUS reached = Reach(handle, open, board); reached != FT_OK)
+        return reached;
     // Bytes the PC writes go out at once, so there is never a transmit queue to purge.
     if (mask & FT_PURGE_RX)
         board->Queue().PurgeArrived(clock_.Now());
@@ -153,12 +160,10 @@ FT_STATUS Bus::SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeM
 FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received)
 {
     received = 0;
-    Handle* open = Find(handle);
-    if (!open)
-        return FT_INVALID_HANDLE;
-    Board* board = LiveBoard(*open);
-    if (!board)
-        return FT_IO_ERROR;
+    Handle* open = nullptr;
+    Board* board = nullptr;
+    if (const FT_STATUS reached = Reach(handle, open, board); reached != FT_OK)
+        return reached;
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
     ArmedFailures& armed = board->Armed();
@@ -194,12 +199,10 @@ FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& r
 FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written)
 {
     written = 0;
-    Handle* open = Find(handle);
-    if (!open)
-        return FT_INVALID_HANDLE;
-    Board* board = LiveBoard(*open);
-    if (!board)
-        return FT_IO_ERROR;
+    Handle* open = nullptr;
+    Board* board = nullptr;
+    if (const FT_STATUS reached = Reach(handle, open, board); reached != FT_OK)
+        return reached;
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
     // A failing write reaches nothing: the board never sees its bytes.
@@ -218,12 +221,10 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
 FT_STATUS Bus::QueueStatus(HandleId handle, DWORD& count)
 {
     count = 0;
-    Handle* open = Find(handle);
-    if (!open)
-        return FT_INVALID_HANDLE;
-    Board* board = LiveBoard(*open);
-    if (!board)
-        return FT_IO_ERROR;
+    Handle* open = nullptr;
+    Board* board = nullptr;
+    if (const FT_STATUS reached = Reach(handle, open, board); reached != FT_OK)
+        return reached;
     count = static_cast<DWORD>(board->Queue().Arrived(clock_.Now()));
     return FT_OK;
 }

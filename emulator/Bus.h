@@ -61,6 +61,9 @@ private:
     Handle* Find(HandleId handle);
     // Null when the board was unplugged since the handle was opened.
     Board* LiveBoard(const Handle& handle);
+    // The open handle and its live board: FT_INVALID_HANDLE for a handle not open,
+    // FT_IO_ERROR when its board was unplugged since.
+    FT_STATUS Reach(HandleId handle, Handle*& open, Board*& board);
     Board* AttachedByNumber(int number, int& index);
     FT_STATUS OpenBoard(int index, HandleId& handle);
     void AddBoard(const BoardSettings& settings);
