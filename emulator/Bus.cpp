@@ -4,7 +4,7 @@
 
 namespace emulator {
 
-Bus::Bus(Clock& clock, FaultSet& faults) : clock_(clock), faults_(faults)
+Bus::Bus(Clock& clock, FaultSet& faults, const UsbCost& usb) : clock_(clock), faults_(faults), usb_(usb)
 {
 }
 
@@ -20,6 +20,7 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
 void Bus::AddBoard(const BoardSettings& settings)
 {
     boards_.push_back(std::make_unique<Board>(BoardCount(), settings, faults_));
+    boards_.back()->Queue().UseLink(&usb_);
     std::string error;
     if (!boards_.back()->LoadState(error))
         std::fprintf(stderr, "D2XX emulator: %s; board %s starts as configured\n", error.c_str(),
@@ -211,8 +212,10 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     if (armedFailure || (trigger && faults_.Fire(FaultKind::WriteFails, *trigger)) ||
         faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index())))
         return FT_IO_ERROR;
-    // The FIFO hands the bytes to the download microcontroller at once; its answers go into
-    // the receive queue with the moment they arrive.
+    // The write returns once its transfer is done, and only then has the FIFO the bytes; it
+    // hands them to the download microcontroller at once, whose answers go into the receive
+    // queue with the moment they reach the PC.
+    clock_.WaitUntil(clock_.Now() + usb_.WriteCost(count));
     board->Firmware().Receive(buffer, count, clock_.Now());
     written = count;
     return FT_OK;

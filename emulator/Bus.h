@@ -8,6 +8,7 @@
 #include "emulator/Board.h"
 #include "emulator/Clock.h"
 #include "emulator/FaultSet.h"
+#include "emulator/UsbCost.h"
 #include "link/D2xxTypes.h"
 
 namespace emulator {
@@ -19,7 +20,7 @@ using HandleId = std::uintptr_t;
 // only, so unplugging board 0 makes board 1 device 0, as with the vendor's driver.
 class Bus {
 public:
-    Bus(Clock& clock, FaultSet& faults);
+    Bus(Clock& clock, FaultSet& faults, const UsbCost& usb);
 
     // Replaces every board; handles of the old boards become invalid.
     void Build(const std::vector<BoardSettings>& boards);
@@ -73,6 +74,7 @@ private:
 
     Clock& clock_;
     FaultSet& faults_;
+    const UsbCost& usb_;
     std::vector<std::unique_ptr<Board>> boards_;
     std::map<HandleId, Handle> handles_;
     HandleId nextHandle_ = 1;

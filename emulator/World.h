@@ -6,6 +6,7 @@
 #include "emulator/Clock.h"
 #include "emulator/FaultSet.h"
 #include "emulator/Trace.h"
+#include "emulator/UsbCost.h"
 
 namespace emulator {
 
@@ -32,7 +33,8 @@ public:
     Clock clock;
     Trace trace;
     FaultSet faults;
-    Bus bus{clock, faults};
+    UsbCost usb;
+    Bus bus{clock, faults, usb};
     std::string lastError;
 
 private:
