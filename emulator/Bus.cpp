@@ -1,5 +1,6 @@
 #include "emulator/Bus.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace emulator {
@@ -212,13 +213,35 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     if (armedFailure || (trigger && faults_.Fire(FaultKind::WriteFails, *trigger)) ||
         faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index())))
         return FT_IO_ERROR;
+    // A short write moves only its first bytes and still returns FT_OK, as the vendor's driver
+    // does when its write time-out runs out; the board sees only those bytes.
+    const DWORD moved = ShortWrite(trigger, *board, count).value_or(count);
     // The write returns once its transfer is done, and only then has the FIFO the bytes; it
     // hands them to the download microcontroller at once, whose answers go into the receive
     // queue with the moment they reach the PC.
-    clock_.WaitUntil(clock_.Now() + usb_.WriteCost(count));
-    board->Firmware().Receive(buffer, count, clock_.Now());
-    written = count;
+    clock_.WaitUntil(clock_.Now() + usb_.WriteCost(moved));
+    board->Firmware().Receive(buffer, moved, clock_.Now());
+    written = moved;
     return FT_OK;
+}
+
+std::optional<DWORD> Bus::ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count)
+{
+    std::optional<unsigned> kept;
+    ArmedFailures& armed = board.Armed();
+    if (ArmedFailures::CountDown(armed.shortWrite)) {
+        kept = armed.shortWriteBytes;
+    } else {
+        std::optional<Fault> fault;
+        if (trigger)
+            fault = faults_.Fire(FaultKind::WriteShort, *trigger);
+        if (!fault)
+            fault = faults_.Fire(FaultKind::WriteShort, CallTrigger(board.Index()));
+        if (!fault)
+            return std::nullopt;
+        kept = fault->count;
+    }
+    return std::min<DWORD>(count, kept.value_or(count / 2));
 }
 
 FT_STATUS Bus::QueueStatus(HandleId handle, DWORD& count)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,8 @@ private:
     // FT_IO_ERROR when its board was unplugged since.
     FT_STATUS Reach(HandleId handle, Handle*& open, Board*& board);
     Board* AttachedByNumber(int number, int& index);
+    // How many bytes a write of `count` moves when a write-short fault fires on it.
+    std::optional<DWORD> ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count);
     FT_STATUS OpenBoard(int index, HandleId& handle);
     void AddBoard(const BoardSettings& settings);
     // A board plugged in by the board-appears fault: the one it names, else the first board
