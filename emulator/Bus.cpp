@@ -219,7 +219,8 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     // The write returns once its transfer is done, and only then has the FIFO the bytes; it
     // hands them to the download microcontroller at once, whose answers go into the receive
     // queue with the moment they reach the PC.
-    clock_.WaitUntil(clock_.Now() + usb_.WriteCost(moved));
+    if (const std::uint64_t transfer = usb_.WriteCost(moved); transfer > 0)
+        clock_.WaitUntil(clock_.Now() + transfer);
     board->Firmware().Receive(buffer, moved, clock_.Now());
     written = moved;
     return FT_OK;
