@@ -14,6 +14,7 @@
 #include <QScreen>
 
 #include "app/CAboutBoxDlg.h"
+#include "app/ClickingAccessibleButton.h"
 #include "app/CHelpDlg.h"
 #include "app/CSplashDlg.h"
 #include "app/SettingsProfile.h"
@@ -82,6 +83,7 @@ CDownloadDlg::CDownloadDlg(MessageSink& messages, const std::string& driverLibra
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       messages_(messages), driver_(messages, driverLibrary)
 {
+    InstallClickingAccessibleButtons();
     RegisterResources();
     CreateControls();
     ConnectHandlers();
