@@ -3,10 +3,16 @@
 #include <utility>
 #include <vector>
 
+#include "link/DriverLocations.h"
 #include "link/MessageSink.h"
 
-D2xxBinding::D2xxBinding(MessageSink& messages, std::string libraryName)
-    : messages_(messages), libraryName_(std::move(libraryName))
+D2xxBinding::D2xxBinding(MessageSink& messages)
+    : D2xxBinding(messages, DefaultLibraryName(), OpenDriverLocations())
+{
+}
+
+D2xxBinding::D2xxBinding(MessageSink& messages, std::string libraryName, std::vector<std::string> fallbacks)
+    : messages_(messages), libraryName_(std::move(libraryName)), fallbacks_(std::move(fallbacks))
 {
 }
 
@@ -21,7 +27,11 @@ std::string D2xxBinding::DefaultLibraryName()
 
 int D2xxBinding::LoadDriver()
 {
-    if (!library_.Load(libraryName_)) {
+    // The vendor's library, where installed, wins; the open library is the fallback.
+    bool loaded = library_.Load(libraryName_);
+    for (std::size_t i = 0; !loaded && i < fallbacks_.size(); ++i)
+        loaded = library_.Load(fallbacks_[i]);
+    if (!loaded) {
         messages_.ShowMessage(
             "Error: Can't Load ftd2xx.dll driver software -- The Search and Connect functions will not work.");
         return 1;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "link/D2xxTypes.h"
 #include "link/DynamicLibrary.h"
@@ -11,7 +12,10 @@ class MessageSink;
 // wrapper of a missing entry point says so in a message and returns 1.
 class D2xxBinding {
 public:
-    explicit D2xxBinding(MessageSink& messages, std::string libraryName = DefaultLibraryName());
+    // The vendor's library by name, else the open library of this installation.
+    explicit D2xxBinding(MessageSink& messages);
+    // `libraryName`, else the first of `fallbacks` that loads.
+    D2xxBinding(MessageSink& messages, std::string libraryName, std::vector<std::string> fallbacks = {});
 
     // "libftd2xx.so" on Linux, "Ftd2xx.dll" on Windows.
     static std::string DefaultLibraryName();
@@ -19,6 +23,9 @@ public:
     // Loads the library and looks up the ten entry points in their fixed order, stopping at
     // the first one missing. 0 when all were found, 1 otherwise (after one message).
     int LoadDriver();
+
+    // The file of the library that was loaded, or "" before a load succeeded.
+    std::string LoadedPath() const { return library_.Path(); }
 
     FT_STATUS Read(void* buffer, DWORD count, DWORD* received);
     FT_STATUS Write(const void* buffer, DWORD count, DWORD* written);
@@ -41,6 +48,7 @@ private:
 
     MessageSink& messages_;
     std::string libraryName_;
+    std::vector<std::string> fallbacks_;
     DynamicLibrary library_;
     FT_HANDLE device_ = nullptr;
     bool deviceOpen_ = false;
