@@ -1,5 +1,7 @@
 #include "opend2xx/DeviceDirectory.h"
 
+#include <algorithm>
+
 #include <ftdi.h>
 #include <libusb.h>
 
@@ -41,6 +43,18 @@ DeviceIdentity ReadIdentity(libusb_device* device)
     return identity;
 }
 
+std::vector<int> Location(libusb_device* device)
+{
+    // USB allows at most 7 tiers of hubs below the root.
+    constexpr int MAX_PORT_DEPTH = 7;
+    std::uint8_t ports[MAX_PORT_DEPTH] = {};
+    const int depth = libusb_get_port_numbers(device, ports, MAX_PORT_DEPTH);
+    std::vector<int> location{libusb_get_bus_number(device)};
+    for (int i = 0; i < depth; ++i)
+        location.push_back(ports[i]);
+    return location;
+}
+
 } // namespace
 
 bool IsBoard(const DeviceIdentity& identity)
@@ -68,10 +82,16 @@ DeviceDirectory::DeviceDirectory(ftdi_context* ftdi)
     // Vendor and product 0 ask libftdi for every product id of the chip maker it knows.
     const int found = ftdi_usb_find_all(ftdi, &list_, 0, 0);
     scanned_ = found >= 0;
-    for (ftdi_device_list* entry = list_; entry; entry = entry->next) {
+    for (ftdi_device_list* entry = list_; entry; entry = entry->next)
         devices_.push_back(entry->dev);
-        identities_.push_back(ReadIdentity(entry->dev));
-    }
+    // libusb lists devices in the order the system happens to report them; device numbers
+    // must not change between a listing and an open, nor between runs, so they follow where
+    // the device is plugged in: bus, then the port path from the root hub.
+    std::sort(devices_.begin(), devices_.end(), [](libusb_device* a, libusb_device* b) {
+        return Location(a) < Location(b);
+    });
+    for (libusb_device* device : devices_)
+        identities_.push_back(ReadIdentity(device));
 }
 
 DeviceDirectory::~DeviceDirectory()
