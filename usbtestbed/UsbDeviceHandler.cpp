@@ -173,13 +173,15 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
 bool UsbDeviceHandler::Complete(Urb& urb)
 {
     usbdevfs_urb& fields = Fields(urb.urb);
+    // A transfer the chip had finished before the unplug keeps its outcome (the board took
+    // the bytes, then vanished); one still waiting is killed with the device.
+    if (urb.done) {
+        fields.status = urb.status;
+        return true;
+    }
     if (gone_) {
         fields.status = -ESHUTDOWN;
         fields.actual_length = 0;
-        return true;
-    }
-    if (urb.done) {
-        fields.status = urb.status;
         return true;
     }
     const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
