@@ -98,7 +98,7 @@ OPEN_D2XX_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWOR
     ScanContext context;
     if (!context.ftdi)
         return FT_OTHER_ERROR;
-    const DeviceDirectory directory(context.ftdi);
+    const DeviceDirectory directory(context.ftdi, !(flags & FT_LIST_NUMBER_ONLY));
     if (!directory.Scanned())
         return FT_IO_ERROR;
     const std::vector<std::size_t> boards = directory.Boards();
@@ -139,7 +139,7 @@ OPEN_D2XX_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
     ScanContext context;
     if (!context.ftdi)
         return FT_OTHER_ERROR;
-    const DeviceDirectory directory(context.ftdi);
+    const DeviceDirectory directory(context.ftdi, false);
     const std::vector<std::size_t> boards = directory.Boards();
     if (deviceNumber < 0 || static_cast<std::size_t>(deviceNumber) >= boards.size())
         return FT_DEVICE_NOT_FOUND;
@@ -154,7 +154,7 @@ OPEN_D2XX_EXPORT FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* han
     ScanContext context;
     if (!context.ftdi)
         return FT_OTHER_ERROR;
-    const DeviceDirectory directory(context.ftdi);
+    const DeviceDirectory directory(context.ftdi, true);
     const int index = opend2xx::FindByText(directory.Identities(), static_cast<const char*>(argument), flags);
     return OpenFrom(context, directory, index, handle);
 }

@@ -24,9 +24,11 @@ std::string StringDescriptor(libusb_device_handle* handle, std::uint8_t index)
     return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
 }
 
-// Reads the identity strings. A device the user may not open (no udev rule yet) still shows,
-// with empty texts, as the vendor's driver shows a device it cannot query.
-DeviceIdentity ReadIdentity(libusb_device* device)
+// The ids come from the descriptor libusb already holds; the strings cost control transfers
+// on the device, so they are read only when asked for. A device the user may not open (no
+// udev rule yet) still shows, with empty texts, as the vendor's driver shows a device it
+// cannot query.
+DeviceIdentity ReadIdentity(libusb_device* device, bool withTexts)
 {
     DeviceIdentity identity;
     libusb_device_descriptor descriptor{};
@@ -34,6 +36,8 @@ DeviceIdentity ReadIdentity(libusb_device* device)
         return identity;
     identity.vendor = descriptor.idVendor;
     identity.product = descriptor.idProduct;
+    if (!withTexts)
+        return identity;
     libusb_device_handle* handle = nullptr;
     if (libusb_open(device, &handle) != 0)
         return identity;
@@ -77,7 +81,7 @@ int FindByText(const std::vector<DeviceIdentity>& devices, const std::string& te
     return -1;
 }
 
-DeviceDirectory::DeviceDirectory(ftdi_context* ftdi)
+DeviceDirectory::DeviceDirectory(ftdi_context* ftdi, bool withTexts)
 {
     // Vendor and product 0 ask libftdi for every product id of the chip maker it knows.
     const int found = ftdi_usb_find_all(ftdi, &list_, 0, 0);
@@ -91,7 +95,7 @@ DeviceDirectory::DeviceDirectory(ftdi_context* ftdi)
         return Location(a) < Location(b);
     });
     for (libusb_device* device : devices_)
-        identities_.push_back(ReadIdentity(device));
+        identities_.push_back(ReadIdentity(device, withTexts));
 }
 
 DeviceDirectory::~DeviceDirectory()

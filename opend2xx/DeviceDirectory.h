@@ -25,12 +25,13 @@ bool IsBoard(const DeviceIdentity& identity);
 // by name, not only a board: a user who names a device means that one.
 int FindByText(const std::vector<DeviceIdentity>& devices, const std::string& text, std::uint32_t flags);
 
-// One look at the bus: every device of FTDI's own product ids, in libusb's order, with the
-// serial number and description read from its string descriptors. The devices stay
-// referenced while the directory lives, so that one of them can be opened.
+// One look at the bus: every device of FTDI's own product ids, ordered by where it is plugged
+// in, with (when `withTexts`) the serial number and description read from its string
+// descriptors. The devices stay referenced while the directory lives, so that one of them
+// can be opened.
 class DeviceDirectory {
 public:
-    explicit DeviceDirectory(ftdi_context* ftdi);
+    DeviceDirectory(ftdi_context* ftdi, bool withTexts);
     ~DeviceDirectory();
     DeviceDirectory(const DeviceDirectory&) = delete;
     DeviceDirectory& operator=(const DeviceDirectory&) = delete;

@@ -69,10 +69,34 @@ public:
 
     // One run of quillet with `arguments` inside a test bed of its own. Nothing on the
     // library path: quillet finds the open library beside it in the build folder.
-    UsbRun Run(const std::vector<std::string>& arguments, const std::string& program = QUILLET_BINARY)
+    UsbRun Run(const std::vector<std::string>& arguments)
     {
         std::vector<std::string> texts{QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(),
-                                       "--counts", (folder_ / "counts").string(), "--", program};
+                                       "--counts", (folder_ / "counts").string(), "--", QUILLET_BINARY};
+        return Execute(texts, arguments, false);
+    }
+
+    // The same run against the D2XX-level emulator, with the boards of the same
+    // configuration; `D2xxCalls` then counts the calls of its trace.
+    UsbRun RunOnEmulator(const std::vector<std::string>& arguments)
+    {
+        fs::remove(folder_ / "wire.trace");
+        return Execute({QUILLET_BINARY}, arguments, true);
+    }
+
+    // How many calls of `function` the last emulator run made.
+    int D2xxCalls(const std::string& function) const
+    {
+        std::istringstream trace(ReadAll(folder_ / "wire.trace"));
+        int count = 0;
+        for (std::string line; std::getline(trace, line);)
+            count += line.find(" " + function + "(") != std::string::npos;
+        return count;
+    }
+
+private:
+    UsbRun Execute(std::vector<std::string> texts, const std::vector<std::string>& arguments, bool emulator)
+    {
         texts.insert(texts.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& text : texts)
@@ -84,7 +108,13 @@ public:
         if (child == 0) {
             ::freopen((folder_ / "stdout").c_str(), "w", stdout);
             ::freopen((folder_ / "stderr").c_str(), "w", stderr);
-            ::unsetenv("LD_LIBRARY_PATH");
+            if (emulator) {
+                ::setenv("LD_LIBRARY_PATH", QUILLET_EMULATOR_DIR, 1);
+                ::setenv("D2XX_EMULATOR_CONFIG", (folder_ / "bench.conf").c_str(), 1);
+                ::setenv("D2XX_EMULATOR_TRACE", (folder_ / "wire.trace").c_str(), 1);
+            } else {
+                ::unsetenv("LD_LIBRARY_PATH");
+            }
             if (::chdir(folder_.c_str()) == 0)
                 ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -105,7 +135,6 @@ public:
         return run;
     }
 
-private:
     fs::path folder_;
 };
 
@@ -144,39 +173,49 @@ void PrintTo(const RoundTripCase& c, std::ostream* out)
 
 class UsbRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
-// Program, verify, read back; the read-back file verifies too. The transfer counts of each
-// operation go to the test's XML properties and the log, for the record of what one
-// operation costs on the bus.
+// Program, verify, read back; the read-back file verifies too. Each operation runs a second
+// time against the D2XX-level emulator, from the same chip: every FT_Write must be one bulk
+// OUT transfer, neither split nor merged. Both counts of each operation go to the test's
+// XML properties and the log, for the record of what one operation costs on the bus.
 TEST_P(UsbRoundTrip, ProgramsVerifiesAndReadsThroughLibusb)
 {
     const RoundTripCase& c = GetParam();
     UsbBench bench;
+    UsbBench twin; // the same operations on the emulator
     const std::string processor = c.processor;
-    auto record = [&](const char* operation, const UsbRun& run) {
+    auto record = [&](const char* operation, const UsbRun& run, const std::vector<std::string>& arguments) {
+        const UsbRun emulated = twin.RunOnEmulator(arguments);
+        EXPECT_EQ(emulated.exitCode, run.exitCode) << emulated.err;
+        EXPECT_EQ(run.transfers.at("bulk-out"), static_cast<unsigned>(twin.D2xxCalls("FT_Write")));
         std::ostringstream line;
+        line << "D2XX FT_Write=" << twin.D2xxCalls("FT_Write") << " FT_Read=" << twin.D2xxCalls("FT_Read")
+             << " FT_Purge=" << twin.D2xxCalls("FT_Purge") << " | USB";
         for (const auto& [kind, count] : run.transfers)
-            line << kind << '=' << count << ' ';
-        line << "seconds=" << run.seconds;
+            line << ' ' << kind << '=' << count;
+        line << " | " << run.seconds << " s";
         ::testing::Test::RecordProperty(std::string(operation) + "_" + processor, line.str());
-        std::printf("USB transfers, %s %s: %s\n", operation, c.processor, line.str().c_str());
+        std::printf("%s %s: %s\n", operation, c.processor, line.str().c_str());
     };
 
-    UsbRun run = bench.Run({"program", Fixture(c.fixture), "--auto-erase", "--device", c.device});
+    const std::vector<std::string> program{"program", Fixture(c.fixture), "--auto-erase", "--device", c.device};
+    UsbRun run = bench.Run(program);
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     EXPECT_EQ(run.out, "Programming complete.\n");
     EXPECT_NE(ReadAll(bench.Folder() / (c.device[0] == '0' ? "a.state" : "b.state")).find(c.firstCell),
               std::string::npos);
-    record("program", run);
+    record("program", run, program);
 
-    run = bench.Run({"verify", Fixture(c.fixture), "--device", c.device});
+    const std::vector<std::string> verify{"verify", Fixture(c.fixture), "--device", c.device};
+    run = bench.Run(verify);
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     EXPECT_EQ(run.out, "Verify passed\n");
-    record("verify", run);
+    record("verify", run, verify);
 
-    run = bench.Run({"read", "-o", "back.hex", "--device", c.device});
+    const std::vector<std::string> read{"read", "-o", "back.hex", "--device", c.device};
+    run = bench.Run(read);
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     EXPECT_EQ(run.out, "Read the " + processor + " into back.hex.\n");
-    record("read", run);
+    record("read", run, read);
 
     run = bench.Run({"verify", "back.hex", "--device", c.device});
     EXPECT_EQ(run.exitCode, kExitOk) << run.out << run.err;
