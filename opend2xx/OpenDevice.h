@@ -32,6 +32,9 @@ public:
     FT_STATUS Write(const std::uint8_t* buffer, DWORD count, DWORD& written);
     FT_STATUS Purge(ULONG mask);
     FT_STATUS SetTimeouts(ULONG readMilliseconds, ULONG writeMilliseconds);
+    // Bytes received and not yet read: what earlier reads brought beyond what they asked
+    // for. The vendor's driver also counts bytes still in the chip; this library asks the
+    // chip only when a read needs bytes, so that a status query never waits on the bus.
     FT_STATUS QueueStatus(DWORD& count);
     FT_STATUS Reset();
 
