@@ -27,15 +27,31 @@ std::string D2xxBinding::DefaultLibraryName()
 
 int D2xxBinding::LoadDriver()
 {
-    // The vendor's library, where installed, wins; the open library is the fallback.
-    bool loaded = library_.Load(libraryName_);
-    for (std::size_t i = 0; !loaded && i < fallbacks_.size(); ++i)
-        loaded = library_.Load(fallbacks_[i]);
-    if (!loaded) {
+    if (!OpenLibrary()) {
         messages_.ShowMessage(
             "Error: Can't Load ftd2xx.dll driver software -- The Search and Connect functions will not work.");
         return 1;
     }
+    return BindEntries();
+}
+
+bool D2xxBinding::OpenLibrary()
+{
+    if (library_.IsLoaded())
+        return true;
+    // The vendor's library, where installed, wins; the open library is the fallback. When
+    // neither loads, the reason given is the vendor library's, which the user can act on.
+    if (library_.Load(libraryName_))
+        return true;
+    loadError_ = library_.Error();
+    for (const std::string& fallback : fallbacks_)
+        if (library_.Load(fallback))
+            return true;
+    return false;
+}
+
+int D2xxBinding::BindEntries()
+{
     // The order is fixed: the lookup stops at the first missing name (&& short-circuits), and
     // the entries after it stay empty while those before it stay usable.
     const bool allFound = Bind("FT_Write", write_) && Bind("FT_Read", read_) &&
@@ -89,6 +105,7 @@ FT_STATUS D2xxBinding::Open(int deviceNumber)
     if (!RequireEntry(reinterpret_cast<const void*>(open_), "FT_Open"))
         return FT_INVALID_HANDLE;
     const FT_STATUS status = open_(deviceNumber, &device_);
+    lastOpenStatus_ = status;
     deviceOpen_ = status == FT_OK;
     return status;
 }
@@ -100,6 +117,7 @@ FT_STATUS D2xxBinding::OpenEx(const std::string& text, DWORD flags)
     std::vector<char> argument(text.begin(), text.end());
     argument.push_back('\0');
     const FT_STATUS status = openEx_(argument.data(), flags, &device_);
+    lastOpenStatus_ = status;
     deviceOpen_ = status == FT_OK;
     return status;
 }

@@ -23,6 +23,15 @@ public:
     // Loads the library and looks up the ten entry points in their fixed order, stopping at
     // the first one missing. 0 when all were found, 1 otherwise (after one message).
     int LoadDriver();
+    // The two halves of LoadDriver, for a front end that words the missing library its own way:
+    // OpenLibrary shows no message (LibraryError says why it failed); BindEntries is the lookup.
+    bool OpenLibrary();
+    int BindEntries();
+    const std::string& LibraryName() const { return libraryName_; }
+    // Why the library named first could not be loaded.
+    const std::string& LibraryError() const { return loadError_; }
+    // The open library's places, tried in this order after the named library.
+    const std::vector<std::string>& Fallbacks() const { return fallbacks_; }
 
     // The file of the library that was loaded, or "" before a load succeeded.
     std::string LoadedPath() const { return library_.Path(); }
@@ -38,6 +47,9 @@ public:
     FT_STATUS GetQueueStatus(DWORD* count);
 
     bool IsDeviceOpen() const { return deviceOpen_; }
+    // What the last FT_Open or FT_OpenEx answered (FT_OK before any), for a report of which
+    // step of a connect failed.
+    FT_STATUS LastOpenStatus() const { return lastOpenStatus_; }
 
 private:
     // A handle that was closed is never handed to the driver again: once closed, the
@@ -49,9 +61,11 @@ private:
     MessageSink& messages_;
     std::string libraryName_;
     std::vector<std::string> fallbacks_;
+    std::string loadError_;
     DynamicLibrary library_;
     FT_HANDLE device_ = nullptr;
     bool deviceOpen_ = false;
+    FT_STATUS lastOpenStatus_ = FT_OK;
 
     PtrToWrite write_ = nullptr;
     PtrToRead read_ = nullptr;
