@@ -259,7 +259,7 @@ TEST_P(UsbFailure, EndsWithinTheProtocolsTimeouts)
     EXPECT_LT(run.seconds, kLongestRunSeconds);
 }
 
-const std::vector<std::string> kProgram{"program", Fixture("blink84a.hex"), "--auto-erase"};
+const std::vector<std::string> kProgram{"program", Fixture("blink84a.hex"), "--auto-erase", "--serial", "TVRA0001"};
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, UsbFailure,
