@@ -5,11 +5,13 @@ target_sources(quillet_gui PRIVATE
   app/CDownloadDlg.cpp
   app/CDownloadDlgLayout.cpp
   app/CHelpDlg.cpp
+  app/ClickingAccessibleButton.cpp
   app/CMemoryWindowDlg.cpp
   app/CSplashDlg.cpp
   app/CTargetSelectDlg.cpp
   app/ConnectionHandlers.cpp
   app/DeviceSelectionHandlers.cpp
+  app/DriverText.cpp
   app/HelpHandlers.cpp
   app/ImageHandlers.cpp
   app/KeepPainted.cpp
