@@ -37,8 +37,12 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
     if (!c.before.empty()) {
         ASSERT_EQ(bench.Run(c.before).exitCode, kExitOk);
     }
-    if (c.withoutDriver)
+    if (c.withoutDriver) {
+        // A copy of the program alone: neither the emulator nor the open library beside it.
         bench.libraryPath = (bench.Folder() / "no-driver").string();
+        bench.binary = (bench.Folder() / "quillet").string();
+        std::filesystem::copy_file(QUILLET_BINARY, bench.binary);
+    }
     const CliRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
