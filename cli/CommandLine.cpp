@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "cli/ProductionOptions.h"
 #include "cli/Reporter.h"
 #include "image/ConfigWord.h"
 #include "link/DeviceSelection.h"
@@ -131,8 +132,9 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
          {std::pair{"blank-check", "Ask the board whether the target is blank"},
           std::pair{"erase", "Bulk-erase the target, code-protected or not"}}) {
         CLI::App* command = AddCommand(app, invocation, name, description);
-        AddBoardSelection(*command, invocation);
+        AddBoardList(*command, invocation);
         AddProcessor(*command, invocation, processorHelp);
+        AddProductionLog(*command, invocation);
     }
 
     CLI::App* program = AddCommand(app, invocation, "program",
@@ -143,9 +145,11 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     program->add_flag("--yes-protect", invocation.yesProtect,
                       "Confirm a configuration that protects code or EEPROM: a protected chip can "
                       "only be bulk-erased");
-    AddBoardSelection(*program, invocation);
+    AddBoardList(*program, invocation);
     AddProcessor(*program, invocation, processorHelp);
     AddConfigSwitches(*program, invocation.config);
+    AddProductionLog(*program, invocation);
+    AddSerialOptions(*program, invocation.serial, false);
     program->footer("Options left out take the file's configuration record, else the defaults: code "
                     "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.");
 
@@ -153,9 +157,11 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
                                   "Read the whole target and report every difference from FILE and "
                                   "the configuration options");
     verify->add_option("FILE", invocation.file, "Intel HEX file")->required();
-    AddBoardSelection(*verify, invocation);
+    AddBoardList(*verify, invocation);
     AddProcessor(*verify, invocation, processorHelp);
     AddConfigSwitches(*verify, invocation.config);
+    AddProductionLog(*verify, invocation);
+    AddSerialOptions(*verify, invocation.serial, true);
     verify->footer("The configuration word is compared with the options: those given, else the "
                    "file's configuration record, else the defaults.");
 
@@ -163,8 +169,11 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
                                 "Read the whole target: print its listing, or write it as an Intel HEX file");
     read->add_option("-o,--output", invocation.output, "Write an Intel HEX file that program takes back")
         ->type_name("FILE");
-    AddBoardSelection(*read, invocation);
+    read->footer("With several boards, each board's file gets its serial number before the extension: "
+                 "back-TVRA0001.hex.");
+    AddBoardList(*read, invocation);
     AddProcessor(*read, invocation, processorHelp);
+    AddProductionLog(*read, invocation);
 
     CLI::App* view = AddCommand(app, invocation, "view", "List what FILE holds, as the Memory Window does");
     view->add_option("FILE", invocation.file, "Intel HEX file")->required();

@@ -21,16 +21,20 @@ int RunCommand(const Invocation& invocation)
     return command->second(invocation, reporter);
 }
 
-int RunOnBoard(const Invocation& invocation, Reporter& reporter, const BoardWork& work)
+int RunOnBoard(const Invocation& invocation, Reporter& reporter, const BoardWork& work,
+               const BoardRecorder& record)
 {
     BoardSession session(reporter, invocation.selection, invocation.processor);
-    JsonLine fields;
+    BoardResult result;
     Outcome outcome = session.Connect();
     if (outcome.exitCode == EXIT_OK) {
-        fields.Add("processor", GetProcessorProfile(session.Processor()).name);
-        outcome = work(session, fields);
+        result.processor = GetProcessorProfile(session.Processor()).name;
+        result.fields.Add("processor", result.processor);
+        outcome = work(session, reporter, result);
         // The board goes back to run mode whatever the work found, as long as it answers.
         session.Disconnect();
     }
-    return reporter.Finish(outcome, fields);
+    if (record)
+        record(session, outcome, result);
+    return reporter.Finish(outcome, result.fields);
 }

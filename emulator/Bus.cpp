@@ -12,6 +12,7 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
 {
     handles_.clear();
     nextHandle_ = 1;
+    ++builds_;
     boards_.clear();
     for (const BoardSettings& settings : boards)
         AddBoard(settings);
@@ -157,7 +158,8 @@ FT_STATUS Bus::SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeM
     return FT_OK;
 }
 
-FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received)
+FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received,
+                    std::unique_lock<std::mutex>& held)
 {
     received = 0;
     Handle* open = nullptr;
@@ -180,18 +182,27 @@ FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& r
     // here it waits only while the board still has bytes on their way.
     const bool bounded = open->readTimeout != 0;
     const std::uint64_t deadline = clock_.Now() + open->readTimeout;
-    ReceiveQueue& queue = board->Queue();
+    const unsigned build = builds_;
+    // After a real wait the handle and its board are looked up again: another thread may
+    // have closed the handle, unplugged the board or rebuilt the bus meanwhile.
+    const auto waitUntil = [&](std::uint64_t moment) -> FT_STATUS {
+        clock_.WaitUntil(moment, held);
+        if (builds_ != build)
+            return FT_INVALID_HANDLE;
+        return Reach(handle, open, board);
+    };
     for (;;) {
-        received += static_cast<DWORD>(queue.Take(clock_.Now(), buffer + received, count - received));
+        received += static_cast<DWORD>(board->Queue().Take(clock_.Now(), buffer + received, count - received));
         if (received == count)
             break;
-        const std::optional<std::uint64_t> next = queue.NextArrival(clock_.Now());
+        const std::optional<std::uint64_t> next = board->Queue().NextArrival(clock_.Now());
         if (!next || (bounded && *next > deadline)) {
             if (bounded)
-                clock_.WaitUntil(deadline);
+                return waitUntil(deadline);
             break;
         }
-        clock_.WaitUntil(*next);
+        if (const FT_STATUS reached = waitUntil(*next); reached != FT_OK)
+            return reached;
     }
     return FT_OK;
 }

@@ -160,12 +160,12 @@ EMULATOR_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
 EMULATOR_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received)
 {
     World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
+    std::unique_lock lock(world.mutex);
     TracedCall call(world, "FT_Read(" + HandleText(handle) + ", count=" + std::to_string(count) + ")");
     if (!received)
         return call.Finish(FT_INVALID_PARAMETER);
     auto* bytes = static_cast<std::uint8_t*>(buffer);
-    const FT_STATUS status = world.bus.Read(IdOf(handle), bytes, count, *received);
+    const FT_STATUS status = world.bus.Read(IdOf(handle), bytes, count, *received, lock);
     if (*received > 0)
         call.Add("rx=" + HexBytes(bytes, *received));
     call.Add("received=" + std::to_string(*received));
