@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <system_error>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -72,7 +72,7 @@ std::string ProductionLog::Check()
 {
     const int fd = OpenForAppend(path_);
     if (fd < 0)
-        return "Cannot open the log file " + path_ + ": " + std::strerror(errno);
+        return "Cannot open the log file " + path_ + ": " + std::generic_category().message(errno);
     ::close(fd);
     return {};
 }
@@ -114,7 +114,7 @@ std::string ProductionLog::Append(const BoardLogEntry& entry)
     const std::lock_guard lock(mutex_);
     const int fd = OpenForAppend(path_);
     if (fd < 0)
-        return "Cannot open the log file " + path_ + ": " + std::strerror(errno);
+        return "Cannot open the log file " + path_ + ": " + std::generic_category().message(errno);
     std::string failure;
     while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
@@ -123,9 +123,9 @@ std::string ProductionLog::Append(const BoardLogEntry& entry)
     const ssize_t written = ::write(fd, text.data(), text.size());
     if (written != static_cast<ssize_t>(text.size()))
         failure = "Cannot write the log file " + path_ + ": " +
-                  (written < 0 ? std::strerror(errno) : "short write");
+                  (written < 0 ? std::generic_category().message(errno) : "short write");
     else if (::fsync(fd) != 0)
-        failure = "Cannot sync the log file " + path_ + ": " + std::strerror(errno);
+        failure = "Cannot sync the log file " + path_ + ": " + std::generic_category().message(errno);
     ::close(fd);
     return failure;
 }

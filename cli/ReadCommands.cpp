@@ -1,6 +1,6 @@
 // The commands that show memories: read (the target's) and view (a HEX file's).
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -41,7 +41,8 @@ std::string WriteTextFile(const std::string& path, const std::string& text)
         file.close();
     if (file)
         return {};
-    return errno != 0 ? std::strerror(errno) : "write failed";
+    // Read runs on several boards at once: strerror could give one thread another's text.
+    return errno != 0 ? std::generic_category().message(errno) : "write failed";
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "cli/SerialCounter.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -30,7 +30,7 @@ private:
 
 std::string Failure(const std::string& path, const char* what)
 {
-    return "Serial counter file " + path + ": " + what + ": " + std::strerror(errno);
+    return "Serial counter file " + path + ": " + what + ": " + std::generic_category().message(errno);
 }
 
 Outcome Failed(const std::string& path, const char* what)
