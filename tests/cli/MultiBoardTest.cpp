@@ -104,6 +104,11 @@ TEST_P(AllBoardsTest, ProgramsEveryBoardWithItsOwnNumber)
     EXPECT_NE(verify.out.find(Serial(boards - 1) + " (device " + std::to_string(boards - 1) + "): Serial number "),
               std::string::npos)
         << verify.out;
+
+    // Each board's chip into a file of its own.
+    ASSERT_EQ(bench.Run({"read", "--all", "-o", "back.hex"}).exitCode, kExitOk);
+    for (int device = 0; device < boards; ++device)
+        EXPECT_TRUE(std::filesystem::exists(bench.Folder() / ("back-" + Serial(device) + ".hex"))) << Serial(device);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buses, AllBoardsTest, ::testing::Values(1, 2, 8),
@@ -303,6 +308,39 @@ TEST(MultiBoard, ALateBoardDelaysNoOther)
     }
     EXPECT_GE(milliseconds["TVRA0001"], kLateMs);
     EXPECT_LT(milliseconds["TVRB0001"], kOthersBoundMs);
+}
+
+} // namespace
+
+namespace {
+
+// Two boards fail in different ways: the exit code is the first one's by device order, not
+// by the order they finished in, and the table names both.
+TEST(MultiBoard, ExitCodeIsThatOfTheFirstFailingBoard)
+{
+    CliBench bench(3, "",
+                   "fault = answer-wrong command=CMD_BULK_ERASE_877 value=0x5A board=1\n"
+                   "fault = unplug command=CMD_BULK_ERASE_84A board=2");
+    const CliRun run = bench.Run({"erase", "--all"});
+    EXPECT_EQ(run.exitCode, kExitEraseFailed) << run.err;
+    EXPECT_NE(run.err.find("2 of 3 boards failed; the exit code is that of TVRB0001 (device 1)."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("1      TVRB0001          16F877     erase-failed"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2      TVRA0002          16F84A     no-board"), std::string::npos) << run.out;
+}
+
+} // namespace
+
+namespace {
+
+// A log line that cannot be written fails its board: the record is part of the run.
+TEST(MultiBoard, ALogThatCannotBeWrittenFailsTheRun)
+{
+    CliBench bench(2, "");
+    const CliRun run = bench.Run({"blank-check", "--all", "--log", "/dev/full"});
+    EXPECT_EQ(run.exitCode, kExitOutputFile) << run.out << run.err;
+    EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): Cannot write the log file /dev/full"), std::string::npos)
+        << run.err;
 }
 
 } // namespace
