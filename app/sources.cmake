@@ -14,6 +14,7 @@ target_sources(quillet_gui PRIVATE
   app/ImageHandlers.cpp
   app/KeepPainted.cpp
   app/OperationHandlers.cpp
+  app/ProgramArguments.cpp
   app/ProcessorHandlers.cpp
   app/QtMessageSink.cpp
   app/SettingsProfile.cpp

@@ -27,6 +27,7 @@ struct Invocation {
 
     // The board, chosen as the window's Open-by radios do: device number 0 unless told.
     DeviceSelection selection{2, "0"};
+    bool boardChosen = false; // --serial, --description or --device was given
     std::optional<TargetProcessor> processor; // --processor; else the board's answer
     // Every board named, in the order given (`selection` is the first), or --all: with more
     // than one board, each runs on a thread of its own.
@@ -53,3 +54,6 @@ inline bool SeveralBoards(const Invocation& invocation)
 // otherwise the run is over and the result is its exit code: 0 after --help, EXIT_USAGE
 // after a message about what was wrong.
 int ParseCommandLine(int argc, char** argv, Invocation& invocation);
+
+// "quillet (Quillet1) 1.0": what --version and the version command print.
+std::string VersionText();

@@ -97,8 +97,10 @@ void ReportBoard(const BoardRun& run, Reporter& boardReporter, bool json, std::m
             .Add("description", Latin1ToUtf8(run.board.description))
             .Add("exit_code", run.outcome.exitCode)
             .Add("status", ExitCodeName(run.outcome.exitCode))
-            .Add("message", run.outcome.message)
-            .Add("milliseconds", run.milliseconds)
+            .Add("message", run.outcome.message);
+        if (!run.outcome.hint.empty())
+            line.Add("hint", run.outcome.hint);
+        line.Add("milliseconds", run.milliseconds)
             .Append(run.result.fields);
         std::printf("%s\n", line.Text().c_str());
         std::fflush(stdout);
@@ -116,6 +118,8 @@ void ReportBoard(const BoardRun& run, Reporter& boardReporter, bool json, std::m
         std::printf("%s: %s\n", name.c_str(), run.outcome.message.empty() ? "done" : run.outcome.message.c_str());
     else
         std::fprintf(stderr, "%s\n", failed.c_str());
+    if (run.outcome.exitCode != EXIT_OK && !run.outcome.hint.empty())
+        std::fprintf(stderr, "quillet: %s: %s\n", name.c_str(), run.outcome.hint.c_str());
     std::fflush(stdout);
     std::fflush(stderr);
 }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "QuilletVersion.h"
 #include "cli/Sha256.h"
 #include "cli/Utf8.h"
 

@@ -47,6 +47,7 @@ void AddBoardList(CLI::App& command, Invocation& invocation)
             for (const std::string& text : texts)
                 invocation.boards.push_back({method, text});
             invocation.selection = invocation.boards.front();
+            invocation.boardChosen = true;
         };
     };
     const auto add = [&](const char* name, int method, const char* type, const char* help) {
@@ -64,7 +65,13 @@ void AddBoardList(CLI::App& command, Invocation& invocation)
                             "Open the board with this USB description (case counts)");
     auto* device = add("--device", OPEN_BY_DEVICE_NUMBER, "N",
                        "Open the driver's device number N, 0 to 64 (default 0); repeat for several boards");
-    auto* all = command.add_flag("--all", invocation.allBoards, "Every attached board, each on its own thread")
+    auto* all = command
+                    .add_flag_callback("--all",
+                                       [&invocation] {
+                                           invocation.allBoards = true;
+                                           invocation.boardChosen = true;
+                                       },
+                                       "Every attached board, each on its own thread")
                     ->group("Board");
     serial->excludes(description)->excludes(device)->excludes(all);
     description->excludes(device)->excludes(all);

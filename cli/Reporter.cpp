@@ -76,6 +76,14 @@ void Reporter::Warn(const std::string& text)
     Write(stderr, "quillet: warning: " + boardTag_ + text);
 }
 
+void Reporter::Note(const std::string& text)
+{
+    if (json_)
+        return;
+    ClearBar();
+    Write(stderr, "quillet: " + boardTag_ + text);
+}
+
 void Reporter::Print(const std::string& line)
 {
     if (json_)
@@ -123,8 +131,10 @@ int Reporter::Finish(const Outcome& outcome, const JsonLine& fields)
             .Add("command", command_)
             .Add("exit_code", outcome.exitCode)
             .Add("status", ExitCodeName(outcome.exitCode))
-            .Add("message", outcome.message)
-            .Append(fields);
+            .Add("message", outcome.message);
+        if (!outcome.hint.empty())
+            result.Add("hint", outcome.hint);
+        result.Append(fields);
         Emit(result);
         return outcome.exitCode;
     }
@@ -135,5 +145,7 @@ int Reporter::Finish(const Outcome& outcome, const JsonLine& fields)
         else
             WriteLine(stderr, "quillet: " + outcome.message);
     }
+    if (!outcome.hint.empty())
+        WriteLine(stderr, "quillet: " + outcome.hint);
     return outcome.exitCode;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <unistd.h>
 
 #include "emulator/TextFields.h"
 
@@ -41,8 +43,9 @@ bool ParseVersionHex(const std::string& text, VersionText& version)
 bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
                     std::string& error)
 {
-    // Written beside the old file and renamed over it, so that a crash never leaves half a state.
-    const std::string temporary = path + ".new";
+    // Written beside the old file and renamed over it, so that a crash never leaves half a state;
+    // the process number keeps two programs using the same board apart until the rename.
+    const std::string temporary = path + "." + std::to_string(::getpid()) + ".new";
     {
         std::ofstream file(temporary, std::ios::trunc);
         file << HEADER << "\nprocessor " << chip.Profile().name << "\nversion " << VersionHex(version) << "\n";

@@ -175,7 +175,7 @@ TEST(MultiBoard, SerialNumberInProgramMemory)
 {
     CliBench bench;
     const std::vector<std::string> place{"--serial-number", "--serial-at", "0x300", "--serial-format", "le:2"};
-    std::vector<std::string> program{"program", kBlink, "--serial-file", "counter", "--serial-start", "48879"};
+    std::vector<std::string> program{"program", kBlink, "--device", "0", "--serial-file", "counter", "--serial-start", "48879"};
     program.insert(program.end(), place.begin(), place.end());
     ASSERT_EQ(bench.Run(program).exitCode, kExitOk);
     // 48879 is 0xBEEF: RETLW 0xEF, RETLW 0xBE, least significant first.
