@@ -5,6 +5,7 @@ target_sources(quillet_gui PRIVATE
   app/CDownloadDlg.cpp
   app/CDownloadDlgLayout.cpp
   app/CHelpDlg.cpp
+  app/ClickingAccessibleButton.cpp
   app/CMemoryWindowDlg.cpp
   app/CSplashDlg.cpp
   app/CTargetSelectDlg.cpp
