@@ -18,7 +18,7 @@ enum class FaultKind {
     // A block of the read stream.
     BlockShort,
     // The link itself.
-    Unplug, ReadFails, WriteFails, HighNibbles,
+    Unplug, ReadFails, WriteFails, WriteShort, HighNibbles,
     // The bus as the driver lists it.
     CountFails, ListFails, ListPastNull, BoardAppears, Boards,
 };
