@@ -64,7 +64,7 @@ std::filesystem::path CliBench::StatePath(int device) const
 CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 {
     std::filesystem::remove(trace_);
-    std::vector<std::string> texts{QUILLET_BINARY};
+    std::vector<std::string> texts{binary};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : texts)
