@@ -6,6 +6,7 @@
 #include "cli/AttachedBoards.h"
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
+#include "cli/MultiBoardRun.h"
 #include "cli/Reporter.h"
 #include "cli/Utf8.h"
 #include "link/CommandSet.h"
@@ -52,7 +53,7 @@ int RunList(const Invocation& invocation, Reporter& reporter)
 
 int RunInfo(const Invocation& invocation, Reporter& reporter)
 {
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const char* source = session.ProcessorSource();
         std::string processor = Name(session.Processor());
         if (session.BoardProcessor() && *session.BoardProcessor() != session.Processor())
@@ -67,36 +68,36 @@ int RunInfo(const Invocation& invocation, Reporter& reporter)
         // Which library answered: the vendor's, the open one or an emulator.
         const std::string driver = session.Driver().LoadedPath();
         reporter.Print("Driver:    " + driver);
-        fields.Add("revision", revision)
+        result.fields.Add("revision", revision)
             .Add("version", version)
             .Add("processor_source", source)
             .Add("driver", driver);
         if (session.BoardProcessor())
-            fields.Add("board_processor", Name(*session.BoardProcessor()));
+            result.fields.Add("board_processor", Name(*session.BoardProcessor()));
         return {};
     });
 }
 
 int RunBlankCheck(const Invocation& invocation, Reporter& reporter)
 {
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
-        const BlankCheckResult result = BlankCheck(session.Link(), session.Processor());
-        switch (result) {
+    return RunOnBoards(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult& result) -> Outcome {
+        const BlankCheckResult answer = BlankCheck(session.Link(), session.Processor());
+        switch (answer) {
         case BLANK_CHECK_BLANK:
-            fields.Add("blank", true);
-            return {EXIT_OK, BlankCheckMessage(result)};
+            result.fields.Add("blank", true);
+            return {EXIT_OK, BlankCheckMessage(answer)};
         case BLANK_CHECK_NOT_BLANK:
-            fields.Add("blank", false);
-            return {EXIT_NOT_BLANK, BlankCheckMessage(result)};
+            result.fields.Add("blank", false);
+            return {EXIT_NOT_BLANK, BlankCheckMessage(answer)};
         default:
-            return {EXIT_NO_BOARD, BlankCheckMessage(result)};
+            return {EXIT_NO_BOARD, BlankCheckMessage(answer)};
         }
     });
 }
 
 int RunErase(const Invocation& invocation, Reporter& reporter)
 {
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine&) -> Outcome {
+    return RunOnBoards(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult&) -> Outcome {
         const EraseResult result = BulkErase(session.Link(), session.Processor());
         switch (result) {
         case ERASE_DONE: return {EXIT_OK, EraseMessage(result)};
@@ -114,7 +115,7 @@ int RunWriteVersion(const Invocation& invocation, Reporter& reporter)
         return reporter.Finish({EXIT_USAGE, "The version text holds " + std::to_string(text.size()) +
                                                 " characters; the board stores at most " +
                                                 std::to_string(VERSION_TEXT_LENGTH) + "."});
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine&) -> Outcome {
+    return RunOnBoard(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult&) -> Outcome {
         // WriteVersion has shown what happened in the window's words.
         if (WriteVersion(session.Link(), text) != 0)
             return {EXIT_NO_BOARD, "The version text was not stored."};

@@ -10,6 +10,7 @@
 
 #include "QuilletVersion.h"
 #include "cli/ExitCodes.h"
+#include "cli/ProductionOptions.h"
 #include "cli/Reporter.h"
 #include "cli/Suggestion.h"
 #include "cli/Utf8.h"
@@ -28,6 +29,7 @@ constexpr char kExitCodes[] = R"(Exit codes:
    7  verify: the target differs from the file
    8  program: the board refused a block
    9  read -o: the output file could not be written
+      (also the production log of --log and the counter file of --serial-file)
   10  the D2XX driver library (libftd2xx.so) is missing or incomplete)";
 
 constexpr char kHelpHint[] = "run 'quillet --help' for the commands and options";
@@ -143,8 +145,9 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
          {std::pair{"blank-check", "Ask the board whether the target is blank"},
           std::pair{"erase", "Bulk-erase the target, code-protected or not"}}) {
         CLI::App* command = AddCommand(app, invocation, name, description);
-        AddBoardSelection(*command, invocation);
+        AddBoardList(*command, invocation);
         AddProcessor(*command, invocation, processorHelp);
+        AddProductionLog(*command, invocation);
     }
 
     CLI::App* program = AddCommand(app, invocation, "program",
@@ -155,9 +158,11 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     program->add_flag("--yes-protect", invocation.yesProtect,
                       "Confirm a configuration that protects code or EEPROM: a protected chip can "
                       "only be bulk-erased");
-    AddBoardSelection(*program, invocation);
+    AddBoardList(*program, invocation);
     AddProcessor(*program, invocation, processorHelp);
     AddConfigSwitches(*program, invocation.config);
+    AddProductionLog(*program, invocation);
+    AddSerialOptions(*program, invocation.serial, false);
     program->footer(std::string("Options left out take the file's configuration record, else the defaults: code "
                                 "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.\n\n") +
                     kExitCodes);
@@ -166,9 +171,11 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
                                   "Read the whole target and report every difference from FILE and "
                                   "the configuration options");
     verify->add_option("FILE", invocation.file, "Intel HEX file")->required();
-    AddBoardSelection(*verify, invocation);
+    AddBoardList(*verify, invocation);
     AddProcessor(*verify, invocation, processorHelp);
     AddConfigSwitches(*verify, invocation.config);
+    AddProductionLog(*verify, invocation);
+    AddSerialOptions(*verify, invocation.serial, true);
     verify->footer(std::string("The configuration word is compared with the options: those given, else the "
                                "file's configuration record, else the defaults.\n\n") +
                    kExitCodes);
@@ -177,8 +184,12 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
                                 "Read the whole target: print its listing, or write it as an Intel HEX file");
     read->add_option("-o,--output", invocation.output, "Write an Intel HEX file that program takes back")
         ->type_name("FILE");
-    AddBoardSelection(*read, invocation);
+    read->footer(std::string("With several boards, each board's file gets its serial number before the "
+                             "extension: back-TVRA0001.hex.\n\n") +
+                 kExitCodes);
+    AddBoardList(*read, invocation);
     AddProcessor(*read, invocation, processorHelp);
+    AddProductionLog(*read, invocation);
 
     CLI::App* view = AddCommand(app, invocation, "view", "List what FILE holds, as the Memory Window does");
     view->add_option("FILE", invocation.file, "Intel HEX file")->required();

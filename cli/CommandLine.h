@@ -1,6 +1,9 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "cli/SerialNumber.h"
 
 #include "image/ProcessorProfile.h"
 #include "link/LinkHost.h"
@@ -26,6 +29,12 @@ struct Invocation {
     DeviceSelection selection{2, "0"};
     bool boardChosen = false; // --serial, --description or --device was given
     std::optional<TargetProcessor> processor; // --processor; else the board's answer
+    // Every board named, in the order given (`selection` is the first), or --all: with more
+    // than one board, each runs on a thread of its own.
+    std::vector<DeviceSelection> boards;
+    bool allBoards = false;
+    std::string logPath; // --log: the production log
+    SerialOptions serial;
 
     std::string file;        // program, verify, view
     std::string output;      // read -o; empty: print the listing
@@ -34,6 +43,12 @@ struct Invocation {
     bool yesProtect = false;
     ConfigSwitches config;
 };
+
+// True when the run works on several boards (or may: --all), each on its own thread.
+inline bool SeveralBoards(const Invocation& invocation)
+{
+    return invocation.allBoards || invocation.boards.size() > 1;
+}
 
 // Parses the command line into `invocation`. Returns -1 when the command is to run;
 // otherwise the run is over and the result is its exit code: 0 after --help, EXIT_USAGE

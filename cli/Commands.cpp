@@ -71,20 +71,24 @@ Outcome ChooseBoard(const Invocation& invocation, BoardSession& session, Reporte
 
 } // namespace
 
-int RunOnBoard(const Invocation& invocation, Reporter& reporter, const BoardWork& work)
+int RunOnBoard(const Invocation& invocation, Reporter& reporter, const BoardWork& work,
+               const BoardRecorder& record)
 {
     BoardSession session(reporter, invocation.selection, invocation.processor);
-    JsonLine fields;
-    if (Outcome chosen = ChooseBoard(invocation, session, reporter, fields); chosen.exitCode != EXIT_OK)
+    BoardResult result;
+    if (Outcome chosen = ChooseBoard(invocation, session, reporter, result.fields); chosen.exitCode != EXIT_OK)
         return reporter.Finish(chosen);
     Outcome outcome = session.Connect();
     if (outcome.exitCode == EXIT_OK) {
-        fields.Add("processor", GetProcessorProfile(session.Processor()).name);
-        outcome = work(session, fields);
+        result.processor = GetProcessorProfile(session.Processor()).name;
+        result.fields.Add("processor", result.processor);
+        outcome = work(session, reporter, result);
         // The board goes back to run mode whatever the work found, as long as it answers.
         session.Disconnect();
     }
-    return reporter.Finish(outcome, fields);
+    if (record)
+        record(session, outcome, result);
+    return reporter.Finish(outcome, result.fields);
 }
 
 int RunVersion(const Invocation&, Reporter& reporter)

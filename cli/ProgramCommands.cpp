@@ -8,7 +8,11 @@
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
 #include "cli/ConfigSwitches.h"
+#include "cli/MultiBoardRun.h"
+#include "cli/ProductionLog.h"
 #include "cli/Reporter.h"
+#include "cli/SerialCounter.h"
+#include "cli/SerialNumber.h"
 #include "image/ConfigWord.h"
 #include "image/FirmwareImage.h"
 #include "image/HexFile.h"
@@ -140,6 +144,45 @@ void ReportDifferences(Reporter& reporter, const std::vector<VerifyDifference>& 
     }
 }
 
+// The serial-number options, checked before any board is touched: a place that fits no
+// target, a missing counter file, file data where the number would go.
+Outcome CheckSerialBeforeBoard(const Invocation& invocation, bool program, SerialPlace& place)
+{
+    const SerialOptions& serial = invocation.serial;
+    if (!serial.enabled) {
+        if (serial.address || !serial.counterPath.empty() || serial.start || serial.overwrite)
+            return {EXIT_USAGE, "The --serial-... options need --serial-number."};
+        return {};
+    }
+    if (!serial.address)
+        return {EXIT_USAGE, "--serial-number needs --serial-at ADDRESS: an EEPROM address from 0x2100 or a "
+                            "program-memory address."};
+    place.address = *serial.address;
+    SerialFormat::Parse(serial.format, place.format); // checked while parsing the command line
+    if (const std::string misfit = place.CheckFits(invocation.processor.value_or(TargetProcessor::PIC16F877));
+        !misfit.empty())
+        return {EXIT_USAGE, misfit};
+    if (!program)
+        return {};
+    if (serial.counterPath.empty())
+        return {EXIT_USAGE, "--serial-number needs --serial-file FILE, the counter the numbers come from."};
+    if (const std::string unusable = SerialCounter(serial.counterPath, serial.start).Check(); !unusable.empty())
+        return {EXIT_USAGE, unusable};
+    if (!serial.overwrite && FileHoldsDataAt(invocation.file, place))
+        return {EXIT_USAGE, invocation.file + " holds data at " + place.Range() +
+                                ", where the serial number goes; add --serial-overwrite to replace it."};
+    return {};
+}
+
+// The facts the production log keeps about the HEX file; none without a log.
+std::unique_ptr<HexFileFacts> FactsForLog(const Invocation& invocation)
+{
+    auto facts = std::make_unique<HexFileFacts>();
+    if (invocation.logPath.empty() || !HexFileFacts::Of(invocation.file, *facts))
+        return nullptr;
+    return facts;
+}
+
 } // namespace
 
 int RunProgram(const Invocation& invocation, Reporter& reporter)
@@ -148,8 +191,13 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         return reporter.Finish(checked);
     if (SwitchesProtect(invocation.config) && !invocation.yesProtect)
         return reporter.Finish({EXIT_USAGE, kConfirmProtection});
+    SerialPlace place;
+    if (Outcome checked = CheckSerialBeforeBoard(invocation, true, place); checked.exitCode != EXIT_OK)
+        return reporter.Finish(checked);
+    SerialCounter counter(invocation.serial.counterPath, invocation.serial.start);
+    const std::unique_ptr<HexFileFacts> facts = FactsForLog(invocation);
 
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+    const BoardWork work = [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
         ConfigOptions options;
         if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
@@ -157,38 +205,65 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         // The file's own record may ask for protection too.
         if (OptionsProtect(processor, options) && !invocation.yesProtect)
             return {EXIT_USAGE, kConfirmProtection};
+        const bool numbered = invocation.serial.enabled;
+        if (const std::string misfit = numbered ? place.CheckFits(processor) : ""; !misfit.empty())
+            return {EXIT_USAGE, misfit};
 
+        // The number is taken once the target is known to be blank (or erased): a chip that
+        // fails after that has used its number, and the log says which one.
+        Outcome numberFailure;
+        const PrepareImage numberImage = [&](FirmwareImage& image) {
+            std::uint64_t number = 0;
+            numberFailure = counter.Take(place.format.Largest(), number);
+            if (numberFailure.exitCode != EXIT_OK)
+                return 1;
+            PlaceSerial(number, place, image);
+            result.serialNumber = number;
+            result.fields.Add("serial_number", static_cast<long long>(number));
+            return 0;
+        };
         auto image = std::make_unique<FirmwareImage>();
         const ProgramOutcome outcome =
             ProgramFromFile(session.Link(), processor, invocation.file, invocation.autoErase,
                             [&options] { return options; }, *image,
-                            reporter.Progress("program", "Programming"));
+                            reporter.Progress("program", "Programming"), numbered ? numberImage : PrepareImage());
         const std::string message = ProgramOutcomeMessage(outcome, invocation.autoErase, invocation.file);
         // A failed blank check or erase has closed the device and marked the link lost already.
         if (outcome.stage == ProgramStage::BlankCheck)
             return {outcome.blankCheck == BLANK_CHECK_NOT_BLANK ? EXIT_NOT_BLANK : EXIT_NO_BOARD, message};
         if (outcome.stage == ProgramStage::Erase)
             return {outcome.erase == ERASE_WRONG_ANSWER ? EXIT_ERASE_FAILED : EXIT_NO_BOARD, message};
-        fields.Add("erased", outcome.erased);
+        result.fields.Add("erased", outcome.erased);
         if (outcome.stage == ProgramStage::Load)
             return {EXIT_HEX_FILE, message};
-        fields.Add("config_word", static_cast<int>(outcome.configWord));
+        if (outcome.stage == ProgramStage::Prepare)
+            return numberFailure;
+        result.fields.Add("config_word", static_cast<int>(outcome.configWord));
+        result.configWord = outcome.configWord;
         if (outcome.LostInStream())
             LoseLink(session);
         return {ProgramExitCode(outcome.stream), message};
-    });
+    };
+    return RunOnBoards(invocation, reporter, work, facts.get());
 }
 
 int RunVerify(const Invocation& invocation, Reporter& reporter)
 {
     if (Outcome checked = CheckBeforeBoard(invocation); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
+    SerialPlace place;
+    if (Outcome checked = CheckSerialBeforeBoard(invocation, false, place); checked.exitCode != EXIT_OK)
+        return reporter.Finish(checked);
+    const std::unique_ptr<HexFileFacts> facts = FactsForLog(invocation);
 
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+    const BoardWork work = [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
         ConfigOptions options;
         if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
             return opened;
+        const bool numbered = invocation.serial.enabled;
+        if (const std::string misfit = numbered ? place.CheckFits(processor) : ""; !misfit.empty())
+            return {EXIT_USAGE, misfit};
 
         // The whole target first, then the file, as the window's Verify reads them; the board
         // gets the window's extra pauses around the read command.
@@ -207,13 +282,27 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
         }
         session.Driver().Close();
 
+        // Each chip against its own number: the one given, else the one it holds.
+        std::optional<std::uint64_t> number;
+        if (numbered) {
+            number = invocation.serial.given ? invocation.serial.given : ReadSerial(*target, place);
+            if (number) {
+                PlaceSerial(*number, place, *image);
+                result.serialNumber = number;
+                result.fields.Add("serial_number", static_cast<long long>(*number));
+                reporter.Print("Serial number " + std::to_string(*number) + " at " + place.Range());
+            }
+        }
         const std::vector<VerifyDifference> differences = ListDifferences(*image, *target, processor, options);
         ReportDifferences(reporter, differences);
-        fields.Add("differences", static_cast<long long>(differences.size()));
+        result.fields.Add("differences", static_cast<long long>(differences.size()));
+        if (numbered && !number)
+            return {EXIT_VERIFY_DIFFERS, "No serial number in " + place.format.Text() + " form at " + place.Range() + "."};
         if (differences.empty())
             return {EXIT_OK, VerifyMessage(VerifyDifference{})};
         const std::size_t n = differences.size();
         return {EXIT_VERIFY_DIFFERS,
                 "Verify failed: " + std::to_string(n) + (n == 1 ? " difference" : " differences")};
-    });
+    };
+    return RunOnBoards(invocation, reporter, work, facts.get());
 }

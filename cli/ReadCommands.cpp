@@ -1,12 +1,13 @@
 // The commands that show memories: read (the target's) and view (a HEX file's).
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
+#include "cli/MultiBoardRun.h"
 #include "cli/ConfigSwitches.h"
 #include "cli/Reporter.h"
 #include "image/ConfigWord.h"
@@ -40,14 +41,19 @@ std::string WriteTextFile(const std::string& path, const std::string& text)
         file.close();
     if (file)
         return {};
-    return errno != 0 ? std::strerror(errno) : "write failed";
+    // Read runs on several boards at once: strerror could give one thread another's text.
+    return errno != 0 ? std::generic_category().message(errno) : "write failed";
 }
 
 } // namespace
 
 int RunRead(const Invocation& invocation, Reporter& reporter)
 {
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, JsonLine& fields) -> Outcome {
+    // Several listings in one stream would be hard to tell apart; each board gets a file.
+    if (SeveralBoards(invocation) && invocation.output.empty())
+        return reporter.Finish({EXIT_USAGE, "Reading several boards needs -o FILE; each board's file gets its "
+                                            "serial number before the extension."});
+    return RunOnBoards(invocation, reporter, [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
         Pause(PAUSE_AROUND_READ_MS);
         auto target = std::make_unique<FirmwareImage>();
@@ -64,19 +70,18 @@ int RunRead(const Invocation& invocation, Reporter& reporter)
         const auto word = static_cast<std::uint16_t>(target->Get(CONFIG_WORD_ADDRESS));
         ConfigOptions options;
         ApplyConfigWord(processor, word, options);
-        fields.Add("config_word", static_cast<int>(word)).Add("options", DescribeOptions(processor, options));
+        result.fields.Add("config_word", static_cast<int>(word)).Add("options", DescribeOptions(processor, options));
 
         if (invocation.output.empty()) {
             ReportListing(reporter, ReadListing(*target, processor));
             reporter.Print("Configuration options: " + DescribeOptions(processor, options));
             return {};
         }
-        if (const std::string failure = WriteTextFile(invocation.output, TargetHexText(*target, processor));
-            !failure.empty())
-            return {EXIT_OUTPUT_FILE, "Could not write " + invocation.output + ": " + failure};
-        fields.Add("output", invocation.output);
-        return {EXIT_OK, std::string("Read the ") + GetProcessorProfile(processor).name + " into " +
-                             invocation.output + "."};
+        const std::string output = result.board ? BoardOutputPath(invocation.output, *result.board) : invocation.output;
+        if (const std::string failure = WriteTextFile(output, TargetHexText(*target, processor)); !failure.empty())
+            return {EXIT_OUTPUT_FILE, "Could not write " + output + ": " + failure};
+        result.fields.Add("output", output);
+        return {EXIT_OK, std::string("Read the ") + GetProcessorProfile(processor).name + " into " + output + "."};
     });
 }
 

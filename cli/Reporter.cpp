@@ -19,6 +19,28 @@ void WriteLine(std::FILE* stream, const std::string& line)
 
 } // namespace
 
+void Reporter::ForBoard(JsonLine boardFields, std::string name, std::mutex& output)
+{
+    output_ = &output;
+    boardFields_ = std::move(boardFields);
+    boardTag_ = std::move(name) + ": ";
+    bar_ = false;
+}
+
+void Reporter::Write(std::FILE* stream, const std::string& line)
+{
+    if (!output_) {
+        WriteLine(stream, line);
+        return;
+    }
+    if (json_) {
+        const std::lock_guard lock(*output_);
+        WriteLine(stream, line);
+        return;
+    }
+    held_.push_back({stream == stderr, line});
+}
+
 Reporter::Reporter(std::string command, bool json)
     : command_(std::move(command)), json_(json), bar_(!json && ::isatty(STDERR_FILENO) == 1)
 {
@@ -41,7 +63,7 @@ void Reporter::ShowMessage(const std::string& text)
         return;
     }
     ClearBar();
-    WriteLine(stderr, "quillet: " + text);
+    Write(stderr, "quillet: " + boardTag_ + text);
 }
 
 void Reporter::Warn(const std::string& text)
@@ -51,7 +73,7 @@ void Reporter::Warn(const std::string& text)
         return;
     }
     ClearBar();
-    WriteLine(stderr, "quillet: warning: " + text);
+    Write(stderr, "quillet: warning: " + boardTag_ + text);
 }
 
 void Reporter::Note(const std::string& text)
@@ -59,7 +81,7 @@ void Reporter::Note(const std::string& text)
     if (json_)
         return;
     ClearBar();
-    WriteLine(stderr, "quillet: " + text);
+    Write(stderr, "quillet: " + boardTag_ + text);
 }
 
 void Reporter::Print(const std::string& line)
@@ -67,12 +89,16 @@ void Reporter::Print(const std::string& line)
     if (json_)
         return;
     ClearBar();
-    WriteLine(stdout, line);
+    Write(stdout, boardTag_ + line);
 }
 
 void Reporter::Emit(const JsonLine& line)
 {
-    if (json_)
+    if (!json_)
+        return;
+    if (output_)
+        Write(stdout, JsonLine(line).Append(boardFields_).Text());
+    else
         WriteLine(stdout, line.Text());
 }
 

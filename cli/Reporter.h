@@ -1,5 +1,9 @@
 #pragma once
+#include <mutex>
 #include <string>
+#include <vector>
+
+#include <cstdio>
 
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
@@ -37,16 +41,35 @@ public:
     // {"type":"progress","operation":operation,"percent":N}; only changes are reported.
     ProgressFunction Progress(std::string operation, std::string label);
 
+    // Makes this the reporter of one board in a run on several: nothing is drawn as a bar;
+    // in JSON form every object carries `boardFields` and is written under `output`, in text
+    // form the lines name the board (`name`) and are held until the board is done.
+    void ForBoard(JsonLine boardFields, std::string name, std::mutex& output);
+    struct HeldLine {
+        bool error; // standard error, else standard output
+        std::string text;
+    };
+    // The text lines held so far, in order; the caller writes them under the output lock.
+    std::vector<HeldLine> TakeHeld() { return std::move(held_); }
+    const std::string& LastMessage() const { return lastMessage_; }
+
     // Ends the run: prints the result and returns its exit code. In text form an empty
     // message prints nothing, nor does one the core has just shown; `fields` join the JSON.
     int Finish(const Outcome& outcome, const JsonLine& fields = JsonLine());
 
 private:
     void ClearBar();
+    void Write(std::FILE* stream, const std::string& line);
 
     std::string command_;
     bool json_;
     bool bar_;            // standard error is a terminal and the output is text
     bool barShown_ = false;
     std::string lastMessage_;
+
+    // A board of a run on several boards.
+    std::mutex* output_ = nullptr;
+    JsonLine boardFields_;
+    std::string boardTag_; // "TVRA0001 (device 0): "
+    std::vector<HeldLine> held_;
 };

@@ -13,6 +13,7 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
 {
     handles_.clear();
     nextHandle_ = 1;
+    ++builds_;
     boards_.clear();
     for (const BoardSettings& settings : boards)
         AddBoard(settings);
@@ -162,7 +163,8 @@ FT_STATUS Bus::SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeM
     return FT_OK;
 }
 
-FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received)
+FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received,
+                    std::unique_lock<std::mutex>& held)
 {
     received = 0;
     Handle* open = nullptr;
@@ -185,23 +187,33 @@ FT_STATUS Bus::Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& r
     // here it waits only while the board still has bytes on their way.
     const bool bounded = open->readTimeout != 0;
     const std::uint64_t deadline = clock_.Now() + open->readTimeout;
-    ReceiveQueue& queue = board->Queue();
+    const unsigned build = builds_;
+    // After a real wait the handle and its board are looked up again: another thread may
+    // have closed the handle, unplugged the board or rebuilt the bus meanwhile.
+    const auto waitUntil = [&](std::uint64_t moment) -> FT_STATUS {
+        clock_.WaitUntil(moment, held);
+        if (builds_ != build)
+            return FT_INVALID_HANDLE;
+        return Reach(handle, open, board);
+    };
     for (;;) {
-        received += static_cast<DWORD>(queue.Take(clock_.Now(), buffer + received, count - received));
+        received += static_cast<DWORD>(board->Queue().Take(clock_.Now(), buffer + received, count - received));
         if (received == count)
             break;
-        const std::optional<std::uint64_t> next = queue.NextArrival(clock_.Now());
+        const std::optional<std::uint64_t> next = board->Queue().NextArrival(clock_.Now());
         if (!next || (bounded && *next > deadline)) {
             if (bounded)
-                clock_.WaitUntil(deadline);
+                return waitUntil(deadline);
             break;
         }
-        clock_.WaitUntil(*next);
+        if (const FT_STATUS reached = waitUntil(*next); reached != FT_OK)
+            return reached;
     }
     return FT_OK;
 }
 
-FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written)
+FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written,
+                     std::unique_lock<std::mutex>& held)
 {
     written = 0;
     Handle* open = nullptr;
@@ -222,8 +234,15 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     // The write returns once its transfer is done, and only then has the FIFO the bytes; it
     // hands them to the download microcontroller at once, whose answers go into the receive
     // queue with the moment they reach the PC.
-    if (const std::uint64_t transfer = usb_.WriteCost(moved); transfer > 0)
-        clock_.WaitUntil(clock_.Now() + transfer);
+    if (const std::uint64_t transfer = usb_.WriteCost(moved); transfer > 0) {
+        // As in Read: the handle and its board are looked up again after a real wait.
+        const unsigned build = builds_;
+        clock_.WaitUntil(clock_.Now() + transfer, held);
+        if (builds_ != build)
+            return FT_INVALID_HANDLE;
+        if (const FT_STATUS reached = Reach(handle, open, board); reached != FT_OK)
+            return reached;
+    }
     board->Firmware().Receive(buffer, moved, clock_.Now());
     written = moved;
     return FT_OK;

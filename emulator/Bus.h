@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,8 +47,12 @@ public:
     FT_STATUS Close(HandleId handle);
     FT_STATUS Purge(HandleId handle, ULONG mask);
     FT_STATUS SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeMilliseconds);
-    FT_STATUS Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received);
-    FT_STATUS Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written);
+    // `held` is the world's lock: a read that waits in real time lets go of it meanwhile.
+    FT_STATUS Read(HandleId handle, std::uint8_t* buffer, DWORD count, DWORD& received,
+                   std::unique_lock<std::mutex>& held);
+    // `held` as for Read: a write whose transfer takes real time lets go of it meanwhile.
+    FT_STATUS Write(HandleId handle, const std::uint8_t* buffer, DWORD count, DWORD& written,
+                    std::unique_lock<std::mutex>& held);
     FT_STATUS QueueStatus(HandleId handle, DWORD& count);
     FT_STATUS Reset(HandleId handle);
 
@@ -81,6 +86,9 @@ private:
     std::vector<std::unique_ptr<Board>> boards_;
     std::map<HandleId, Handle> handles_;
     HandleId nextHandle_ = 1;
+    // Counts rebuilds: handle numbers start again at 1 after one, so a read that slept
+    // through a rebuild must not take a new handle of the same number for its own.
+    unsigned builds_ = 0;
 };
 
 } // namespace emulator

@@ -39,14 +39,18 @@ void Clock::Advance(std::uint64_t milliseconds)
         simulatedNow_ += milliseconds;
 }
 
-void Clock::WaitUntil(std::uint64_t moment)
+void Clock::WaitUntil(std::uint64_t moment, std::unique_lock<std::mutex>& held)
 {
     if (simulated_) {
         if (moment > simulatedNow_)
             simulatedNow_ = moment;
         return;
     }
-    std::this_thread::sleep_until(origin_ + std::chrono::milliseconds(moment));
+    // The origin may be reset while the lock is let go; the wake-up time is taken before.
+    const auto wakeUp = origin_ + std::chrono::milliseconds(moment);
+    held.unlock();
+    std::this_thread::sleep_until(wakeUp);
+    held.lock();
 }
 
 } // namespace emulator

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 
 namespace emulator {
 
@@ -23,8 +24,10 @@ public:
     void Advance(std::uint64_t milliseconds);
 
     // Returns when the clock reads at least `moment`: sleeps in real time, jumps in
-    // simulated time.
-    void WaitUntil(std::uint64_t moment);
+    // simulated time. A real sleep lets go of `held` (the world's lock) for its length, so
+    // that calls on other handles go on meanwhile, as on a USB bus with several boards; the
+    // caller must look up again whatever that lock guards.
+    void WaitUntil(std::uint64_t moment, std::unique_lock<std::mutex>& held);
 
 private:
     bool simulated_ = false;

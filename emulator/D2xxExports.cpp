@@ -160,12 +160,12 @@ EMULATOR_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
 EMULATOR_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received)
 {
     World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
+    std::unique_lock lock(world.mutex);
     TracedCall call(world, "FT_Read(" + HandleText(handle) + ", count=" + std::to_string(count) + ")");
     if (!received)
         return call.Finish(FT_INVALID_PARAMETER);
     auto* bytes = static_cast<std::uint8_t*>(buffer);
-    const FT_STATUS status = world.bus.Read(IdOf(handle), bytes, count, *received);
+    const FT_STATUS status = world.bus.Read(IdOf(handle), bytes, count, *received, lock);
     if (*received > 0)
         call.Add("rx=" + HexBytes(bytes, *received));
     call.Add("received=" + std::to_string(*received));
@@ -175,14 +175,14 @@ EMULATOR_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, D
 EMULATOR_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written)
 {
     World& world = World::Instance();
-    std::lock_guard lock(world.mutex);
+    std::unique_lock lock(world.mutex);
     TracedCall call(world, "FT_Write(" + HandleText(handle) + ", count=" + std::to_string(count) + ")");
     if (!written)
         return call.Finish(FT_INVALID_PARAMETER);
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     if (bytes && count > 0)
         call.Add("tx=" + HexBytes(bytes, count));
-    const FT_STATUS status = world.bus.Write(IdOf(handle), bytes, count, *written);
+    const FT_STATUS status = world.bus.Write(IdOf(handle), bytes, count, *written, lock);
     call.Add("written=" + std::to_string(*written));
     return call.Finish(status);
 }

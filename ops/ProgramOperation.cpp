@@ -5,7 +5,8 @@
 
 ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
                                bool autoErase, const std::function<ConfigOptions()>& currentOptions,
-                               FirmwareImage& image, const ProgressFunction& progress)
+                               FirmwareImage& image, const ProgressFunction& progress,
+                               const PrepareImage& prepare)
 {
     ProgramOutcome outcome;
     // A failed blank check or erase has closed the device and, but for a target that is
@@ -27,6 +28,9 @@ ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const
     // The options decide the configuration word, not the file.
     outcome.configWord = BuildConfigWord(processor, currentOptions());
     image.Set(CONFIG_WORD_ADDRESS, outcome.configWord);
+    outcome.stage = ProgramStage::Prepare;
+    if (prepare && prepare(image) != 0)
+        return outcome;
 
     outcome.stage = ProgramStage::Stream;
     outcome.stream = ProgramTarget(link, processor, image, progress);
@@ -41,6 +45,7 @@ std::string ProgramOutcomeMessage(const ProgramOutcome& outcome, bool autoErase,
     case ProgramStage::BlankCheck: text = ProgramBlankCheckMessage(outcome.blankCheck, autoErase); break;
     case ProgramStage::Erase: text = ProgramEraseMessage(outcome.erase); break;
     case ProgramStage::Load: return HexFileNotOpenedMessage(hexPath);
+    case ProgramStage::Prepare: break;
     case ProgramStage::Stream: text = ProgramStreamMessage(outcome.stream); break;
     }
     return text ? text : "";

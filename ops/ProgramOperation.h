@@ -21,6 +21,7 @@ enum class ProgramStage {
     BlankCheck, // blank check failed, or the target is not blank and auto-erase is off
     Erase,      // the bulk erase failed
     Load,       // the file could not be opened for loading
+    Prepare,    // the image's preparation refused to go on; nothing was written
     Stream,     // the stream ran: see `stream`
 };
 
@@ -38,12 +39,18 @@ struct ProgramOutcome {
     bool LostInStream() const { return stage == ProgramStage::Stream && stream != PROGRAM_DONE; }
 };
 
+// Called with the loaded image, its configuration word in place, just before the stream: the
+// last change to what goes to this target (the command line's serial number, taken only for
+// a target that passed its blank check). Non-zero stops the run at stage Prepare.
+using PrepareImage = std::function<int(FirmwareImage& image)>;
+
 // `currentOptions` is asked for the options once the image is loaded: the window reads its
 // controls then, since the file check may have changed them.
 ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
                                bool autoErase, const std::function<ConfigOptions()>& currentOptions,
-                               FirmwareImage& image, const ProgressFunction& progress);
+                               FirmwareImage& image, const ProgressFunction& progress,
+                               const PrepareImage& prepare = {});
 
-// The one text the outcome is reported with.
+// The one text the outcome is reported with; empty for stage Prepare, whose caller knows why.
 std::string ProgramOutcomeMessage(const ProgramOutcome& outcome, bool autoErase,
                                   const std::string& hexPath);

@@ -29,7 +29,7 @@ Words OnBoard(std::initializer_list<const char*> work)
     return words;
 }
 
-CliBench::CliBench(const std::string& boardLines)
+CliBench::CliBench(int boards, const std::string& boardLines, const std::string& busLines)
 {
     char pattern[] = "/tmp/quillet-cli-XXXXXX";
     folder_ = ::mkdtemp(pattern);
@@ -37,13 +37,16 @@ CliBench::CliBench(const std::string& boardLines)
     trace_ = folder_ / "wire.trace";
     std::ofstream config(config_);
     // Simulated time: a board that never answers costs its time-out in no time at all.
-    config << "time = simulated\n";
-    int device = 0;
-    for (const char* board : {"A0001", "B0001", "A0002", "B0002"}) {
-        const bool is877 = board[0] == 'B';
-        config << "[board]\nprocessor = " << (is877 ? "16F877" : "16F84A") << "\nserial = TVR" << board
-               << "\ndescription = TVR-IO" << board[0] << "\nstate = " << StatePath(device++).string() << "\n"
-               << boardLines << "\n";
+    config << "time = simulated\n" << busLines << "\n";
+    for (int device = 0; device < boards; ++device) {
+        // Pairs of a 16F84A board and a 16F877 board, numbered from 1, as the emulator's
+        // standard boards are.
+        const bool is877 = device % 2 == 1;
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "TVR%c%04d", is877 ? 'B' : 'A', device / 2 + 1);
+        config << "[board]\nprocessor = " << (is877 ? "16F877" : "16F84A") << "\nserial = " << serial
+               << "\ndescription = TVR-IO" << (is877 ? 'B' : 'A') << "\nstate = " << StatePath(device).string()
+               << "\n" << boardLines << "\n";
     }
 }
 
@@ -112,6 +115,18 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 std::string CliBench::State(int device) const
 {
     return ReadAll(StatePath(device));
+}
+
+std::optional<unsigned> CliBench::StateCell(int device, unsigned address) const
+{
+    std::optional<unsigned> value;
+    for (const std::string& line : Lines(State(device))) {
+        unsigned at = 0;
+        unsigned cell = 0;
+        if (std::sscanf(line.c_str(), "cell %x %x", &at, &cell) == 2 && at == address)
+            value = cell;
+    }
+    return value;
 }
 
 void CliBench::SetChipCell(int device, unsigned address, unsigned value)

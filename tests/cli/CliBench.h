@@ -4,6 +4,7 @@
 // run wrote for the next run), and the wire trace of the last run.
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,10 @@ class CliBench {
 public:
     // Devices 0 to 3: TVRA0001 (16F84A), TVRB0001 (16F877), then a fresh chip of each kind,
     // TVRA0002 and TVRB0002. `boardLines` go into every board's section (faults, answer, ...).
-    explicit CliBench(const std::string& boardLines = "");
+    explicit CliBench(const std::string& boardLines = "") : CliBench(4, boardLines) {}
+    // `boards` boards in that pattern: TVRA0001, TVRB0001, TVRA0002, TVRB0002, TVRA0003, ...
+    // `busLines` set up the bus (a fault naming its board=, boards = 0, ...).
+    CliBench(int boards, const std::string& boardLines, const std::string& busLines = "");
     ~CliBench();
     CliBench(const CliBench&) = delete;
     CliBench& operator=(const CliBench&) = delete;
@@ -69,6 +73,9 @@ public:
     std::filesystem::path Folder() const { return folder_; }
     // A board's state file: its chip as the last run left it.
     std::string State(int device) const;
+    // A cell of a board's chip as its state file holds it; none for an erased cell.
+    std::optional<unsigned> StateCell(int device, unsigned address) const;
+    std::filesystem::path Config() const { return config_; }
     // Changes one cell of a board's chip, as a chip whose memory changed on its own.
     void SetChipCell(int device, unsigned address, unsigned value);
     // The command words the last run wrote, in order.

@@ -1,0 +1,346 @@
+// Production runs of the real quillet against emulated buses of several boards: every board
+// at once, one unplugged on the way, serial numbers from one counter file, the production log.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <future>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliBench.h"
+
+namespace {
+
+const std::string kBlink = Fixture("blink84a.hex");
+// blink84a.hex fills EEPROM 0x2100-0x2108; the numbers go behind it, in six ASCII digits.
+constexpr unsigned kSerialAt = 0x2110;
+constexpr int kDigits = 6;
+constexpr unsigned kStart = 1000;
+
+std::vector<std::string> NumberedProgram(const std::vector<std::string>& extra = {})
+{
+    std::vector<std::string> arguments{"program",     kBlink,          "--auto-erase", "--serial-number",
+                                       "--serial-at", "0x2110",        "--serial-format", "dec:6",
+                                       "--serial-file", "counter",     "--serial-start", std::to_string(kStart),
+                                       "--log",       "run.jsonl"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+
+// The number a board's chip holds in its EEPROM, from its state file; -1 when it holds none.
+long long ChipNumber(const CliBench& bench, int device)
+{
+    long long number = 0;
+    for (int i = 0; i < kDigits; ++i) {
+        const std::optional<unsigned> cell = bench.StateCell(device, kSerialAt + static_cast<unsigned>(i));
+        if (!cell || *cell < '0' || *cell > '9')
+            return -1;
+        number = number * 10 + (*cell - '0');
+    }
+    return number;
+}
+
+// A field of a JSON line as text: a string without its quotes, or a number ("" when absent).
+std::string Field(const std::string& line, const std::string& key)
+{
+    const std::string quoted = "\"" + key + "\":";
+    const auto at = line.find(quoted);
+    if (at == std::string::npos)
+        return "";
+    std::size_t from = at + quoted.size();
+    if (line[from] == '"')
+        return line.substr(from + 1, line.find('"', from + 1) - from - 1);
+    return line.substr(from, line.find_first_of(",}", from) - from);
+}
+
+std::vector<std::string> LogLines(const CliBench& bench)
+{
+    std::ifstream in(bench.Folder() / "run.jsonl");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return Lines(text.str());
+}
+
+std::string Serial(int device)
+{
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "TVR%c%04d", device % 2 ? 'B' : 'A', device / 2 + 1);
+    return serial;
+}
+
+class AllBoardsTest : public ::testing::TestWithParam<int> {};
+
+// Every board programmed with a number of its own, the log holding a line per board, and
+// verify reading each number back from its chip.
+TEST_P(AllBoardsTest, ProgramsEveryBoardWithItsOwnNumber)
+{
+    const int boards = GetParam();
+    CliBench bench(boards, "");
+    const CliRun run = bench.Run(NumberedProgram({"--all"}));
+    ASSERT_EQ(run.exitCode, kExitOk) << run.out << run.err;
+
+    std::set<long long> numbers;
+    std::map<std::string, std::string> logged; // board serial -> serial_number
+    for (const std::string& line : LogLines(bench))
+        logged[Field(line, "serial")] = Field(line, "serial_number");
+    ASSERT_EQ(LogLines(bench).size(), static_cast<std::size_t>(boards));
+    for (int device = 0; device < boards; ++device) {
+        const long long number = ChipNumber(bench, device);
+        EXPECT_GE(number, kStart) << Serial(device);
+        EXPECT_LT(number, kStart + boards) << Serial(device);
+        numbers.insert(number);
+        EXPECT_EQ(logged[Serial(device)], std::to_string(number)) << Serial(device);
+        // One row per board in the table.
+        EXPECT_NE(run.out.find(std::to_string(device) + "      " + Serial(device)), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(numbers.size(), static_cast<std::size_t>(boards)) << "a number went to two chips";
+
+    const CliRun verify = bench.Run({"verify", kBlink, "--all", "--serial-number", "--serial-at", "0x2110"});
+    EXPECT_EQ(verify.exitCode, kExitOk) << verify.out << verify.err;
+    EXPECT_NE(verify.out.find(Serial(boards - 1) + " (device " + std::to_string(boards - 1) + "): Serial number "),
+              std::string::npos)
+        << verify.out;
+
+    // Each board's chip into a file of its own.
+    ASSERT_EQ(bench.Run({"read", "--all", "-o", "back.hex"}).exitCode, kExitOk);
+    for (int device = 0; device < boards; ++device)
+        EXPECT_TRUE(std::filesystem::exists(bench.Folder() / ("back-" + Serial(device) + ".hex"))) << Serial(device);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buses, AllBoardsTest, ::testing::Values(1, 2, 8),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::to_string(info.param) + "Boards";
+                         });
+
+// Board 3 vanishes in the middle of its program memory: the other seven finish, the exit
+// code is board 3's, the table and the log say which board failed with which number, and
+// that number is not handed out again.
+TEST(MultiBoard, OneBoardUnpluggedHalfWayLeavesTheOthersAlone)
+{
+    CliBench bench(8, "", "fault = unplug stream=program part=program block=40 board=3");
+    const CliRun run = bench.Run(NumberedProgram({"--all"}));
+    EXPECT_EQ(run.exitCode, kExitNoBoard) << run.out << run.err;
+    EXPECT_NE(run.err.find("1 of 8 boards failed; the exit code is that of TVRB0002 (device 3)."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("3      TVRB0002          16F877     no-board"), std::string::npos) << run.out;
+
+    std::map<std::string, std::string> status;
+    std::map<std::string, std::string> number;
+    for (const std::string& line : LogLines(bench)) {
+        status[Field(line, "serial")] = Field(line, "status");
+        number[Field(line, "serial")] = Field(line, "serial_number");
+        EXPECT_EQ(Field(line, "exit_code"), Field(line, "status") == "ok" ? "0" : "4") << line;
+    }
+    ASSERT_EQ(status.size(), 8u);
+    for (int device = 0; device < 8; ++device) {
+        EXPECT_EQ(status[Serial(device)], device == 3 ? "no-board" : "ok") << Serial(device);
+        if (device != 3) {
+            EXPECT_EQ(number[Serial(device)], std::to_string(ChipNumber(bench, device)));
+        }
+    }
+    // The failed chip got its number before the stream broke; it is gone for good.
+    ASSERT_NE(number["TVRB0002"], "");
+    std::ifstream counter(bench.Folder() / "counter");
+    unsigned next = 0;
+    counter >> next;
+    EXPECT_EQ(next, kStart + 8);
+}
+
+// Two runs on two benches at once, drawing from one counter file: eight different numbers.
+TEST(MultiBoard, TwoConcurrentRunsShareOneCounterFile)
+{
+    CliBench first(4, "");
+    CliBench second(4, "");
+    const std::string counter = (first.Folder() / "shared-counter").string();
+    const std::vector<std::string> arguments{"program", kBlink, "--all", "--serial-number", "--serial-at", "0x2110",
+                                             "--serial-file", counter, "--serial-start", std::to_string(kStart)};
+    auto one = std::async(std::launch::async, [&] { return first.Run(arguments); });
+    auto other = std::async(std::launch::async, [&] { return second.Run(arguments); });
+    ASSERT_EQ(one.get().exitCode, kExitOk);
+    ASSERT_EQ(other.get().exitCode, kExitOk);
+    std::set<long long> numbers;
+    for (int device = 0; device < 4; ++device) {
+        numbers.insert(ChipNumber(first, device));
+        numbers.insert(ChipNumber(second, device));
+    }
+    EXPECT_EQ(numbers, (std::set<long long>{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007}));
+}
+
+// A number in program memory as RETLW words, read back by verify, or held against a given one.
+TEST(MultiBoard, SerialNumberInProgramMemory)
+{
+    CliBench bench;
+    const std::vector<std::string> place{"--serial-number", "--serial-at", "0x300", "--serial-format", "le:2"};
+    std::vector<std::string> program{"program", kBlink, "--device", "0", "--serial-file", "counter", "--serial-start", "48879"};
+    program.insert(program.end(), place.begin(), place.end());
+    ASSERT_EQ(bench.Run(program).exitCode, kExitOk);
+    // 48879 is 0xBEEF: RETLW 0xEF, RETLW 0xBE, least significant first.
+    EXPECT_EQ(bench.StateCell(0, 0x300), 0x34EFu);
+    EXPECT_EQ(bench.StateCell(0, 0x301), 0x34BEu);
+
+    std::vector<std::string> verify{"verify", kBlink};
+    verify.insert(verify.end(), place.begin(), place.end());
+    const CliRun read = bench.Run(verify);
+    EXPECT_EQ(read.exitCode, kExitOk) << read.err;
+    EXPECT_NE(read.out.find("Serial number 48879 at 0300-0301"), std::string::npos) << read.out;
+
+    verify.insert(verify.end(), {"--serial-number-is", "48880"});
+    const CliRun other = bench.Run(verify);
+    EXPECT_EQ(other.exitCode, kExitVerifyDiffers);
+    EXPECT_NE(other.out.find("0300: expected 34F0, found 34EF"), std::string::npos) << other.out;
+
+    // An erased chip holds no number at all.
+    const CliRun none = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "0x300"});
+    EXPECT_EQ(none.exitCode, kExitVerifyDiffers);
+    EXPECT_NE(none.err.find("No serial number in dec:6 form at 0300-0305."), std::string::npos) << none.err;
+}
+
+// With --json every object of a board names it; the result lists every board.
+TEST(MultiBoard, JsonObjectsCarryTheirBoard)
+{
+    CliBench bench(2, "");
+    const CliRun run = bench.Run({"blank-check", "--all", "--json"});
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& line : lines) {
+        if (Field(line, "type") != "result") {
+            EXPECT_NE(Field(line, "serial"), "") << line;
+        }
+    }
+    EXPECT_NE(lines.back().find(R"("boards":[{"device":0,"serial":"TVRA0001","exit_code":0,"status":"ok"},)"
+                                R"({"device":1,"serial":"TVRB0001","exit_code":0,"status":"ok"}])"),
+              std::string::npos)
+        << lines.back();
+}
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    const char* err;
+    std::string busLines = "";
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+// Refused before a single command reaches a board.
+TEST_P(RefusalTest, TouchesNoBoard)
+{
+    const RefusalCase& c = GetParam();
+    CliBench bench(4, "", c.busLines);
+    const CliRun run = bench.Run(c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_EQ(bench.CommandWords(), Words{});
+    EXPECT_FALSE(std::filesystem::exists(bench.Folder() / "counter"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusalTest,
+    ::testing::Values(
+        RefusalCase{"allOnAnEmptyBus", {"erase", "--all"}, kExitNoBoard, "--all: no board is attached.", "boards = 0"},
+        RefusalCase{"sameBoardTwice", {"erase", "--device", "1", "--device", "01"}, kExitUsage,
+                    "--device 01 names TVRB0001 (device 1) a second time"},
+        RefusalCase{"sameSerialTwice", {"blank-check", "--serial", "TVRA0002", "--serial", "TVRA0002"}, kExitUsage,
+                    "a second time"},
+        RefusalCase{"unknownBoardInAList", {"erase", "--serial", "TVRA0001", "--serial", "TVRX0009"}, kExitNoBoard,
+                    "--serial TVRX0009: no such board is attached"},
+        RefusalCase{"readSeveralWithoutFile", {"read", "--all"}, kExitUsage, "Reading several boards needs -o FILE"},
+        RefusalCase{"numberOverFileData", {"program", kBlink, "--serial-number", "--serial-at", "0x2104",
+                                           "--serial-file", "counter", "--serial-start", "1"},
+                    kExitUsage, "holds data at 2104-2109, where the serial number goes; add --serial-overwrite"},
+        RefusalCase{"numberWithoutCounter", {"program", kBlink, "--serial-number", "--serial-at", "0x2110"},
+                    kExitUsage, "--serial-number needs --serial-file FILE"},
+        RefusalCase{"counterMissing", {"program", kBlink, "--serial-number", "--serial-at", "0x2110",
+                                       "--serial-file", "counter"},
+                    kExitUsage, "does not exist; create it with --serial-start N."},
+        RefusalCase{"placeWithoutNumber", {"program", kBlink, "--serial-at", "0x2110"}, kExitUsage,
+                    "need --serial-number"},
+        RefusalCase{"placeInNoMemory", {"program", kBlink, "--serial-number", "--serial-at", "0x2004",
+                                        "--serial-file", "counter", "--serial-start", "1"},
+                    kExitUsage, "does not fit the 16F877"},
+        RefusalCase{"logUnwritable", {"erase", "--all", "--log", "no-such-folder/run.jsonl"}, kExitOutputFile,
+                    "Cannot open the log file no-such-folder/run.jsonl"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+// A place that fits the 16F877's EEPROM but not the 16F84A's: the 16F84A boards refuse, the
+// others are programmed, and the first refusal gives the exit code.
+TEST(MultiBoard, EachBoardChecksThePlaceAgainstItsProcessor)
+{
+    CliBench bench(2, "");
+    const CliRun run = bench.Run({"program", kBlink, "--all", "--serial-number", "--serial-at", "0x2180",
+                                  "--serial-file", "counter", "--serial-start", "7"});
+    EXPECT_EQ(run.exitCode, kExitUsage);
+    EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): The serial number at 2180-2185 does not fit the 16F84A"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("TVRB0001 (device 1): Programming complete."), std::string::npos) << run.out;
+    EXPECT_EQ(bench.StateCell(1, 0x2185), unsigned{'7'});
+}
+
+} // namespace
+
+namespace {
+
+// In real time a board waiting for a late answer holds up no other board: the driver's wait
+// is the board's own, as on a USB bus.
+TEST(MultiBoard, ALateBoardDelaysNoOther)
+{
+    constexpr int kLateMs = 900;     // within the ping's 1000 ms time-out
+    constexpr int kOthersBoundMs = 700; // the other board needs about a fifth of that
+    CliBench bench(2, "", "time = real\nfault = answer-late command=CMD_PING delay=900 board=0");
+    const CliRun run = bench.Run({"blank-check", "--all", "--json"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.out << run.err;
+    std::map<std::string, int> milliseconds;
+    for (const std::string& line : Lines(run.out)) {
+        if (Field(line, "type") == "board")
+            milliseconds[Field(line, "serial")] = std::stoi(Field(line, "milliseconds"));
+    }
+    EXPECT_GE(milliseconds["TVRA0001"], kLateMs);
+    EXPECT_LT(milliseconds["TVRB0001"], kOthersBoundMs);
+}
+
+} // namespace
+
+namespace {
+
+// Two boards fail in different ways: the exit code is the first one's by device order, not
+// by the order they finished in, and the table names both.
+TEST(MultiBoard, ExitCodeIsThatOfTheFirstFailingBoard)
+{
+    CliBench bench(3, "",
+                   "fault = answer-wrong command=CMD_BULK_ERASE_877 value=0x5A board=1\n"
+                   "fault = unplug command=CMD_BULK_ERASE_84A board=2");
+    const CliRun run = bench.Run({"erase", "--all"});
+    EXPECT_EQ(run.exitCode, kExitEraseFailed) << run.err;
+    EXPECT_NE(run.err.find("2 of 3 boards failed; the exit code is that of TVRB0001 (device 1)."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("1      TVRB0001          16F877     erase-failed"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2      TVRA0002          16F84A     no-board"), std::string::npos) << run.out;
+}
+
+} // namespace
+
+namespace {
+
+// A log line that cannot be written fails its board: the record is part of the run.
+TEST(MultiBoard, ALogThatCannotBeWrittenFailsTheRun)
+{
+    CliBench bench(2, "");
+    const CliRun run = bench.Run({"blank-check", "--all", "--log", "/dev/full"});
+    EXPECT_EQ(run.exitCode, kExitOutputFile) << run.out << run.err;
+    EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): Cannot write the log file /dev/full"), std::string::npos)
+        << run.err;
+}
+
+} // namespace
