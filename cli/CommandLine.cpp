@@ -10,11 +10,14 @@
 #include "cli/ExitCodes.h"
 #include "cli/Reporter.h"
 #include "image/ConfigWord.h"
+#include "link/D2xxBinding.h"
 #include "link/DeviceSelection.h"
 
 namespace {
 
-constexpr char kExitCodes[] = R"(Exit codes:
+std::string ExitCodes()
+{
+    return R"(Exit codes:
    0  success
    2  usage error: an unknown option, a missing or refused value
    3  HEX file error: missing, unreadable, bad checksum, too large for the processor
@@ -24,7 +27,9 @@ constexpr char kExitCodes[] = R"(Exit codes:
    7  verify: the target differs from the file
    8  program: the board refused a block
    9  read -o: the output file could not be written
-  10  the D2XX driver library (libftd2xx.so) is missing or incomplete)";
+  10  the D2XX driver library ()" +
+           D2xxBinding::DefaultLibraryName() + ") is missing or incomplete";
+}
 
 void AddJson(CLI::App& command, Invocation& invocation)
 {
@@ -193,8 +198,11 @@ std::string CommandNamed(int argc, char** argv, const CLI::App& app)
 int ParseCommandLine(int argc, char** argv, Invocation& invocation)
 {
     CLI::App app("Program PIC16F84A and PIC16F877 targets on TVR-IO boards.", "quillet");
+    // Options start with dashes on every system. CLI11 would also take "/name" as an option on
+    // Windows, and so an absolute path such as /home/me/x.hex given on a Unix-like shell.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
-    app.footer(kExitCodes);
+    app.footer(ExitCodes());
     DefineCommands(app, invocation);
     try {
         app.parse(argc, argv);

@@ -47,12 +47,20 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
 }
 
 const std::string kBlink = Fixture("blink84a.hex");
+// The driver library's name on this system, which the help and the no-driver message give.
+#if defined(_WIN32)
+constexpr char kDriverLibrary[] = "Ftd2xx.dll";
+#else
+constexpr char kDriverLibrary[] = "libftd2xx.so";
+#endif
+const std::string kHelpDriverLine = std::string("(") + kDriverLibrary + ") is missing or incomplete";
 const std::vector<std::string> kProgrammed{"program", kBlink};
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, OutcomeTest,
     ::testing::Values(
         OutcomeCase{"help", {"--help"}, kExitOk, "   7  verify: the target differs from the file", "", {}},
+        OutcomeCase{"helpNamesTheDriver", {"--help"}, kExitOk, kHelpDriverLine.c_str(), "", {}},
         OutcomeCase{"list", {"list"}, kExitOk, "4 device(s) attached:\n0    TVRA0001             TVR-IOA\n", "", {}},
         // Word 0 of the fixture is goto 5 (0x2805); words 1-3 are not in the file.
         OutcomeCase{"view", {"view", kBlink}, kExitOk, "Program Data:\n0000:   2805   3FFF   3FFF   3FFF\n", "", {}},
@@ -109,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "fault = block-ack-wrong part=config"},
         OutcomeCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile, "",
                     "Could not write no-such-folder/back.hex", OnBoard({READ_84A, DISCONNECT})},
-        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", "libftd2xx.so", {}, "", {}, true}),
+        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kDriverLibrary, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

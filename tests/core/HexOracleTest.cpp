@@ -14,13 +14,32 @@ namespace {
 
 constexpr std::size_t IMAGE_BYTES = 2 * FIRMWARE_IMAGE_ENTRIES; // HEX byte addresses 0x0000..0x464F
 
+// Under wine on Windows, cmd.exe starts the build machine's srec_cat with `start /wait /unix`,
+// which hands its arguments on as they stand: quotes would become part of the path, so the
+// paths must have no blanks. Its exit status is lost there; the output's size tells instead.
+#if defined(_WIN32)
+constexpr char kSrecCat[] = "start /wait /unix /usr/bin/srec_cat ";
+std::string Quoted(const std::string& path)
+{
+    EXPECT_EQ(path.find(' '), std::string::npos) << path;
+    return path;
+}
+#else
+constexpr char kSrecCat[] = "srec_cat ";
+std::string Quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+#endif
+
 // The file's bytes over the image's range as srec_cat reads them, holes filled with `fill`.
 std::string SrecCatBytes(const std::string& hexPath, int fill)
 {
     const std::string output = QUILLET_TEST_BINARY_DIR "/srec_cat.bin";
-    const std::string command = "srec_cat '" + hexPath + "' -intel -crop 0 " + std::to_string(IMAGE_BYTES) +
+    const std::string command = kSrecCat + Quoted(hexPath) + " -intel -crop 0 " + std::to_string(IMAGE_BYTES) +
                                 " -fill " + std::to_string(fill) + " 0 " + std::to_string(IMAGE_BYTES) +
-                                " -o '" + output + "' -binary";
+                                " -o " + Quoted(output) + " -binary";
+    std::filesystem::remove(output);
     const std::string bytes = std::system(command.c_str()) == 0 ? FileText(output) : std::string();
     std::filesystem::remove(output);
     return bytes;

@@ -14,7 +14,7 @@ public:
         : path_(std::filesystem::temp_directory_path() / ("quillet-" + name + ".trace"))
     {
         std::filesystem::remove(path_);
-        EmuSetTraceFile(path_.c_str());
+        EmuSetTraceFile(path_.string().c_str());
     }
     ~TraceFile() { EmuSetTraceFile(nullptr); }
     TraceFile(const TraceFile&) = delete;
