@@ -1,8 +1,13 @@
 #include "cli/Reporter.h"
 
 #include <cstdio>
-#include <unistd.h>
 #include <utility>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -17,10 +22,19 @@ void WriteLine(std::FILE* stream, const std::string& line)
     std::fflush(stream);
 }
 
+bool ErrorIsTerminal()
+{
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
 } // namespace
 
 Reporter::Reporter(std::string command, bool json)
-    : command_(std::move(command)), json_(json), bar_(!json && ::isatty(STDERR_FILENO) == 1)
+    : command_(std::move(command)), json_(json), bar_(!json && ErrorIsTerminal())
 {
 }
 
