@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QScreen>
 
 #include "app/CAboutBoxDlg.h"
+#include "app/ClickingAccessibleButton.h"
 #include "app/CHelpDlg.h"
 #include "app/CSplashDlg.h"
 #include "app/SettingsProfile.h"
@@ -81,6 +83,7 @@ CDownloadDlg::CDownloadDlg(MessageSink& messages, const std::string& driverLibra
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       messages_(messages), driver_(messages, driverLibrary)
 {
+    InstallClickingAccessibleButtons();
     RegisterResources();
     CreateControls();
     ConnectHandlers();
@@ -130,7 +133,8 @@ void CDownloadDlg::OnInitDialog()
 void CDownloadDlg::ConnectHandlers()
 {
     const auto onClick = [this](int id, void (CDownloadDlg::*handler)()) {
-        connect(static_cast<QAbstractButton*>(Control(id)), &QAbstractButton::clicked, this, handler);
+        connect(static_cast<QAbstractButton*>(Control(id)), &QAbstractButton::clicked, this,
+                [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
     };
     onClick(IDC_EXIT, &CDownloadDlg::OnOK);
     onClick(IDC_HELP, &CDownloadDlg::OnHelpButton);
@@ -150,14 +154,14 @@ void CDownloadDlg::ConnectHandlers()
     const int openByIds[] = {IDC_SERIAL, IDC_DESCRIPTION, IDC_DEVICE_NUMBER};
     for (int method = 0; method < 3; ++method) {
         connect(static_cast<QAbstractButton*>(Control(openByIds[method])), &QAbstractButton::clicked,
-                this, [this, method] { OnOpenBy(method); });
+                this, [this, method] { RunHandler([this, method] { OnOpenBy(method); }); });
     }
     const int optionIds[] = {IDC_WATCHDOG, IDC_POWER_UP_TIMER, IDC_BROWN_OUT, IDC_PROGRAM_MEM_WRITE,
                              IDC_AUTO_ERASE, IDC_CP_OFF, IDC_CP_ALL, IDC_CP_1000, IDC_CP_1F00,
                              IDC_EEPROM_PROTECT, IDC_DEBUGGER};
     for (const int id : optionIds) {
         connect(static_cast<QAbstractButton*>(Control(id)), &QAbstractButton::clicked, this,
-                [this, id] { OnConfigOption(id); });
+                [this, id] { RunHandler([this, id] { OnConfigOption(id); }); });
     }
     for (const int id : kFocusHelpEditIds)
         Control(id)->installEventFilter(this);
@@ -166,6 +170,29 @@ void CDownloadDlg::ConnectHandlers()
                 if (!transferring_)
                     SaveSearchText();
             });
+}
+
+void CDownloadDlg::RunHandler(const std::function<void()>& handler)
+{
+    ++handlersRunning_;
+    handler();
+    if (--handlersRunning_ > 0 || !closePending_)
+        return;
+    // Closed from the event loop, after the handler has returned, as if asked just now.
+    closePending_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void CDownloadDlg::closeEvent(QCloseEvent* event)
+{
+    // Half a program stream leaves the chip in no known state, and a half-done Connect a
+    // board in download mode: nothing may end the window in the middle of one.
+    if (handlersRunning_ > 0) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void CDownloadDlg::UpdateData(bool fromControls)

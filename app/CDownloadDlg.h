@@ -67,6 +67,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // A close request that arrives while a handler runs is held until the handler has ended.
+    void closeEvent(QCloseEvent* event) override;
 #if defined(Q_OS_WIN)
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -75,6 +77,9 @@ private:
     // Window construction (CDownloadDlgLayout.cpp).
     void CreateControls();
     void ConnectHandlers();
+    // Runs a button's handler to its end. Its pauses and progress steps let the window
+    // system's events through, a close request among them; that one waits for the end.
+    void RunHandler(const std::function<void()>& handler);
     QWidget* Control(int id) const;
     void OnInitDialog();
 
@@ -169,6 +174,8 @@ private:
     bool helpMode_ = false;
     int helpTint_ = HELP_TINT_NONE;
     bool transferring_ = false; // UpdateData is running: change notifications are ignored
+    int handlersRunning_ = 0;   // a handler (and so maybe an operation on the board) is under way
+    bool closePending_ = false; // the window was asked to close while a handler ran
 
     QTimer splashTimer_;
     QPointer<CSplashDlg> splash_;

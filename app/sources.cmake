@@ -5,6 +5,7 @@ target_sources(quillet_gui PRIVATE
   app/CDownloadDlg.cpp
   app/CDownloadDlgLayout.cpp
   app/CHelpDlg.cpp
+  app/ClickingAccessibleButton.cpp
   app/CMemoryWindowDlg.cpp
   app/CSplashDlg.cpp
   app/CTargetSelectDlg.cpp
@@ -14,6 +15,7 @@ target_sources(quillet_gui PRIVATE
   app/ImageHandlers.cpp
   app/KeepPainted.cpp
   app/OperationHandlers.cpp
+  app/ProgramArguments.cpp
   app/ProcessorHandlers.cpp
   app/QtMessageSink.cpp
   app/SettingsProfile.cpp

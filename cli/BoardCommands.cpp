@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/AttachedBoards.h"
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
 #include "cli/Reporter.h"
@@ -28,33 +29,25 @@ int RunList(const Invocation& invocation, Reporter& reporter)
     BoardSession session(reporter, invocation.selection, invocation.processor);
     if (Outcome loaded = session.LoadDriver(); loaded.exitCode != EXIT_OK)
         return reporter.Finish(loaded);
-    DWORD count = 0;
-    if (CountDevices(session.Driver(), count) != FT_OK)
-        return reporter.Finish({EXIT_NO_BOARD, "FT_ListDevices failed"});
-    std::vector<std::string> serials;
-    std::vector<std::string> descriptions;
-    if (count > 0) {
-        // One list by serial number, one by description: the driver gives one kind a call.
-        DWORD listed = 0;
-        if (ListDeviceNames(session.Driver(), OPEN_BY_SERIAL_NUMBER, listed, serials) != DEVICE_LIST_OK ||
-            ListDeviceNames(session.Driver(), OPEN_BY_DESCRIPTION, listed, descriptions) != DEVICE_LIST_OK)
-            return reporter.Finish({EXIT_NO_BOARD, "ListDevices failed"});
+    std::vector<AttachedBoard> boards;
+    switch (ListAttachedBoards(session.Driver(), boards)) {
+    case DEVICE_LIST_OK: break;
+    case DEVICE_LIST_COUNT_FAILED: return reporter.Finish({EXIT_NO_BOARD, "FT_ListDevices failed"});
+    default: return reporter.Finish({EXIT_NO_BOARD, "ListDevices failed"});
     }
-    reporter.Print(std::to_string(serials.size()) + " device(s) attached:");
-    for (std::size_t number = 0; number < serials.size(); ++number) {
-        // A board plugged in between the two lists has a serial number and no description.
-        const std::string serial = Latin1ToUtf8(serials[number]);
-        const std::string description = number < descriptions.size() ? Latin1ToUtf8(descriptions[number]) : "";
+    reporter.Print(std::to_string(boards.size()) + " device(s) attached:");
+    for (const AttachedBoard& board : boards) {
         char row[160];
-        std::snprintf(row, sizeof row, "%-4zu %-20s %s", number, serial.c_str(), description.c_str());
+        std::snprintf(row, sizeof row, "%-4d %-20s %s", board.device, board.serial.c_str(),
+                      board.description.c_str());
         reporter.Print(row);
         reporter.Emit(JsonLine()
                           .Add("type", "device")
-                          .Add("device", static_cast<long long>(number))
-                          .Add("serial", serial)
-                          .Add("description", description));
+                          .Add("device", board.device)
+                          .Add("serial", board.serial)
+                          .Add("description", board.description));
     }
-    return reporter.Finish({EXIT_OK, ""}, JsonLine().Add("devices", static_cast<long long>(serials.size())));
+    return reporter.Finish({EXIT_OK, ""}, JsonLine().Add("devices", static_cast<long long>(boards.size())));
 }
 
 int RunInfo(const Invocation& invocation, Reporter& reporter)

@@ -1,7 +1,9 @@
 #include "cli/BoardSession.h"
 
+#include <cstdlib>
 #include <utility>
 
+#include "cli/DriverStatus.h"
 #include "cli/Reporter.h"
 #include "link/Connection.h"
 #include "link/DeviceSelection.h"
@@ -16,16 +18,69 @@ BoardSession::BoardSession(Reporter& reporter, DeviceSelection selection,
 {
 }
 
+namespace {
+
+constexpr char kNoPingStatus[] = "Device not responding to ping.";
+
+} // namespace
+
 Outcome BoardSession::LoadDriver()
 {
     if (driverLoaded_)
         return {};
-    // The binding has said which part is missing.
-    if (driver_.LoadDriver() != 0)
+    // The window's words for a missing library name the Windows file; the command line says
+    // which file it looked for, where, and why it failed.
+    if (!driver_.OpenLibrary())
+        return MissingDriver();
+    // The binding has said which entry point is missing.
+    if (driver_.BindEntries() != 0)
         return {EXIT_NO_DRIVER, "The D2XX driver library " + D2xxBinding::DefaultLibraryName() +
                                     " could not be used."};
     driverLoaded_ = true;
     return {};
+}
+
+Outcome BoardSession::MissingDriver() const
+{
+#if defined(_WIN32)
+    const std::string where = "looked for " + driver_.LibraryName() +
+                              " beside quillet.exe, in the system folders and on PATH; install the chip "
+                              "maker's D2XX driver";
+#else
+    const char* searchPath = std::getenv("LD_LIBRARY_PATH");
+    const std::string where = "looked for " + driver_.LibraryName() + " in LD_LIBRARY_PATH (" +
+                              (searchPath && *searchPath ? searchPath : std::string("not set")) +
+                              ") and the system's library folders; install the chip maker's D2XX library "
+                              "(README, \"Using a real board\"), or put the emulator's folder on "
+                              "LD_LIBRARY_PATH to try the program without a board";
+#endif
+    return {EXIT_NO_DRIVER, "cannot load the D2XX driver library: " + driver_.LibraryError(), where};
+}
+
+std::string BoardSession::BoardName() const
+{
+    switch (selection_.openMethod) {
+    case OPEN_BY_SERIAL_NUMBER: return "the board with serial number '" + selection_.searchText + "'";
+    case OPEN_BY_DESCRIPTION: return "the board described as '" + selection_.searchText + "'";
+    default: return "device " + std::to_string(DeviceNumberOf(selection_.searchText));
+    }
+}
+
+std::string BoardSession::ConnectHint(int result) const
+{
+    // CONNECT_NO_PING shares its number with a driver status; the window's status text does not.
+    if (result == CONNECT_NO_PING && status_ == kNoPingStatus)
+        return BoardName() + " acknowledged the connect command but did not answer the ping; unplug and "
+                             "replug the board, then try again";
+    const FT_STATUS opened = driver_.LastOpenStatus();
+    if (opened == FT_OK)
+        return BoardName() + " was opened but did not acknowledge the connect command; check the board's "
+                             "power and cable, then unplug and replug it";
+    std::string hint = "could not open " + BoardName() + ": " + DriverStatusName(opened);
+    if (opened == FT_DEVICE_NOT_OPENED)
+        hint += " (another program may be using it, or the kernel's serial driver holds it: see README, "
+                "\"Using a real board\")";
+    return hint + "; run 'quillet list' to see the attached boards";
 }
 
 Outcome BoardSession::Connect()
@@ -36,9 +91,11 @@ Outcome BoardSession::Connect()
         return {EXIT_USAGE, "Select a method to open or enter a valid device number (0-64)."};
     if (Outcome loaded = LoadDriver(); loaded.exitCode != EXIT_OK)
         return loaded;
-    if (ConnectBoard(link_) != 0) {
+    if (const int result = ConnectBoard(link_); result != 0) {
         // The description prompt of the window names no board: the link refused it.
-        return {refused_ ? EXIT_USAGE : EXIT_NO_BOARD, status_};
+        if (refused_)
+            return {EXIT_USAGE, status_};
+        return {EXIT_NO_BOARD, status_, ConnectHint(result)};
     }
     connected_ = true;
     SettleProcessor();

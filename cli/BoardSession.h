@@ -50,8 +50,14 @@ public:
     void ShowRevision(const std::string& text) override { revision_ = text; }
     void TakeProcessorAnswer(ProcessorAnswer answer) override;
 
+    // "device 5", "the board with serial number 'TVRA0001'", ...: the board this session opens.
+    std::string BoardName() const;
+
 private:
     void SettleProcessor();
+    Outcome MissingDriver() const;
+    // One line after a failed connect: which step failed and what to try next.
+    std::string ConnectHint(int result) const;
 
     Reporter& reporter_;
     DeviceSelection selection_;

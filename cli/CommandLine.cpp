@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "QuilletVersion.h"
 #include "cli/ExitCodes.h"
 #include "cli/Reporter.h"
+#include "cli/Suggestion.h"
 #include "image/ConfigWord.h"
 #include "link/D2xxBinding.h"
 #include "link/DeviceSelection.h"
@@ -31,6 +34,8 @@ std::string ExitCodes()
            D2xxBinding::DefaultLibraryName() + ") is missing or incomplete";
 }
 
+constexpr char kHelpHint[] = "run 'quillet --help' for the commands and options";
+
 void AddJson(CLI::App& command, Invocation& invocation)
 {
     command.add_flag("--json", invocation.json,
@@ -40,7 +45,10 @@ void AddJson(CLI::App& command, Invocation& invocation)
 void AddBoardSelection(CLI::App& command, Invocation& invocation)
 {
     const auto choose = [&invocation](int method) {
-        return [&invocation, method](const std::string& text) { invocation.selection = {method, text}; };
+        return [&invocation, method](const std::string& text) {
+            invocation.selection = {method, text};
+            invocation.boardChosen = true;
+        };
     };
     auto* serial = command.add_option_function<std::string>("--serial", choose(OPEN_BY_SERIAL_NUMBER),
                                                             "Open the board with this USB serial number (case counts)");
@@ -117,6 +125,7 @@ CLI::App* AddCommand(CLI::App& app, Invocation& invocation, const std::string& n
 {
     CLI::App* command = app.add_subcommand(name, description);
     command->callback([&invocation, name] { invocation.command = name; });
+    command->footer(ExitCodes());
     AddJson(*command, invocation);
     return command;
 }
@@ -151,8 +160,9 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     AddBoardSelection(*program, invocation);
     AddProcessor(*program, invocation, processorHelp);
     AddConfigSwitches(*program, invocation.config);
-    program->footer("Options left out take the file's configuration record, else the defaults: code "
-                    "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.");
+    program->footer(std::string("Options left out take the file's configuration record, else the defaults: code "
+                                "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.\n\n") +
+                    ExitCodes());
 
     CLI::App* verify = AddCommand(app, invocation, "verify",
                                   "Read the whole target and report every difference from FILE and "
@@ -161,8 +171,9 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     AddBoardSelection(*verify, invocation);
     AddProcessor(*verify, invocation, processorHelp);
     AddConfigSwitches(*verify, invocation.config);
-    verify->footer("The configuration word is compared with the options: those given, else the "
-                   "file's configuration record, else the defaults.");
+    verify->footer(std::string("The configuration word is compared with the options: those given, else the "
+                               "file's configuration record, else the defaults.\n\n") +
+                   ExitCodes());
 
     CLI::App* read = AddCommand(app, invocation, "read",
                                 "Read the whole target: print its listing, or write it as an Intel HEX file");
@@ -179,6 +190,36 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
                                         "Store a version text of up to 16 characters on the board");
     writeVersion->add_option("TEXT", invocation.versionText, "The version text")->required();
     AddBoardSelection(*writeVersion, invocation);
+
+    AddCommand(app, invocation, "version", "Show the program's version");
+}
+
+std::vector<std::string> CommandNames(const CLI::App& app)
+{
+    std::vector<std::string> names;
+    for (const CLI::App* command : app.get_subcommands({}))
+        names.push_back(command->get_name());
+    return names;
+}
+
+// CLI11 answers a misspelt command or an unknown option in front of the command with "A
+// subcommand is required", which names neither. The word in front is checked here first.
+std::string CheckCommandWord(int argc, char** argv, const CLI::App& app)
+{
+    if (argc < 2)
+        return std::string("no command given; ") + kHelpHint;
+    const std::string word = argv[1];
+    if (word == "-h" || word == "--help" || word == "--version")
+        return {};
+    const std::vector<std::string> names = CommandNames(app);
+    if (std::find(names.begin(), names.end(), word) != names.end())
+        return {};
+    if (word.size() > 1 && word[0] == '-')
+        return "unknown option '" + word + "'; " + kHelpHint;
+    const std::string nearest = NearestName(word, names);
+    if (!nearest.empty())
+        return "unknown command '" + word + "'; did you mean '" + nearest + "'?";
+    return "unknown command '" + word + "'; " + kHelpHint;
 }
 
 // The subcommand named on the command line, for a usage error reported as JSON.
@@ -195,6 +236,11 @@ std::string CommandNamed(int argc, char** argv, const CLI::App& app)
 
 } // namespace
 
+std::string VersionText()
+{
+    return std::string("quillet (Quillet1) ") + QUILLET_VERSION;
+}
+
 int ParseCommandLine(int argc, char** argv, Invocation& invocation)
 {
     CLI::App app("Program PIC16F84A and PIC16F877 targets on TVR-IO boards.", "quillet");
@@ -203,19 +249,30 @@ int ParseCommandLine(int argc, char** argv, Invocation& invocation)
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.footer(ExitCodes());
+    app.set_version_flag("--version", VersionText(), "Show the program's version and exit");
     DefineCommands(app, invocation);
+    const bool json = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--json"; });
+    const auto refuse = [&](const std::string& message) {
+        if (json) {
+            Reporter reporter(CommandNamed(argc, argv, app), true);
+            return reporter.Finish({EXIT_USAGE, message});
+        }
+        std::fprintf(stderr, "quillet: %s\n", message.c_str());
+        return static_cast<int>(EXIT_USAGE);
+    };
+    if (const std::string problem = CheckCommandWord(argc, argv, app); !problem.empty())
+        return refuse(problem);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::CallForAllHelp& help) {
         return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
     } catch (const CLI::ParseError& error) {
-        const bool json = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--json"; });
-        if (json) {
-            Reporter reporter(CommandNamed(argc, argv, app), true);
-            return reporter.Finish({EXIT_USAGE, error.what()});
-        }
+        if (json)
+            return refuse(error.what());
         app.exit(error);
         return EXIT_USAGE;
     }

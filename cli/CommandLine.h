@@ -24,6 +24,7 @@ struct Invocation {
 
     // The board, chosen as the window's Open-by radios do: device number 0 unless told.
     DeviceSelection selection{2, "0"};
+    bool boardChosen = false; // --serial, --description or --device was given
     std::optional<TargetProcessor> processor; // --processor; else the board's answer
 
     std::string file;        // program, verify, view
@@ -38,3 +39,6 @@ struct Invocation {
 // otherwise the run is over and the result is its exit code: 0 after --help, EXIT_USAGE
 // after a message about what was wrong.
 int ParseCommandLine(int argc, char** argv, Invocation& invocation);
+
+// "quillet (Quillet1) 1.0": what --version and the version command print.
+std::string VersionText();

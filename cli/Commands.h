@@ -28,3 +28,4 @@ int RunProgram(const Invocation& invocation, Reporter& reporter);
 int RunVerify(const Invocation& invocation, Reporter& reporter);
 int RunRead(const Invocation& invocation, Reporter& reporter);
 int RunView(const Invocation& invocation, Reporter& reporter);
+int RunVersion(const Invocation& invocation, Reporter& reporter);

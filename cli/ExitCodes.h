@@ -4,6 +4,7 @@
 // changes its meaning. 1 is left unused: a crash or a killed run must not pass for an
 // outcome of the program.
 #include <string>
+#include <utility>
 
 enum ExitCode : int {
     EXIT_OK = 0,
@@ -21,8 +22,16 @@ enum ExitCode : int {
 // The name of a code in the "status" field of a JSON result: "ok", "usage", ...
 const char* ExitCodeName(int code);
 
-// What a command ends with: its exit code and the one text that says why.
+// What a command ends with: its exit code and the one text that says why; for a failure,
+// optionally a line of context after it: what was tried and what to do next.
 struct Outcome {
+    Outcome() = default;
+    Outcome(int code, std::string text, std::string context = {})
+        : exitCode(code), message(std::move(text)), hint(std::move(context))
+    {
+    }
+
     int exitCode = EXIT_OK;
     std::string message;
+    std::string hint;
 };

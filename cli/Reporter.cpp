@@ -68,6 +68,14 @@ void Reporter::Warn(const std::string& text)
     WriteLine(stderr, "quillet: warning: " + text);
 }
 
+void Reporter::Note(const std::string& text)
+{
+    if (json_)
+        return;
+    ClearBar();
+    WriteLine(stderr, "quillet: " + text);
+}
+
 void Reporter::Print(const std::string& line)
 {
     if (json_)
@@ -111,8 +119,10 @@ int Reporter::Finish(const Outcome& outcome, const JsonLine& fields)
             .Add("command", command_)
             .Add("exit_code", outcome.exitCode)
             .Add("status", ExitCodeName(outcome.exitCode))
-            .Add("message", outcome.message)
-            .Append(fields);
+            .Add("message", outcome.message);
+        if (!outcome.hint.empty())
+            result.Add("hint", outcome.hint);
+        result.Append(fields);
         Emit(result);
         return outcome.exitCode;
     }
@@ -123,5 +133,7 @@ int Reporter::Finish(const Outcome& outcome, const JsonLine& fields)
         else
             WriteLine(stderr, "quillet: " + outcome.message);
     }
+    if (!outcome.hint.empty())
+        WriteLine(stderr, "quillet: " + outcome.hint);
     return outcome.exitCode;
 }

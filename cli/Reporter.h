@@ -25,6 +25,8 @@ public:
     // A message of the core: what the window would show in a message box on the way.
     void ShowMessage(const std::string& text) override;
     void Warn(const std::string& text);
+    // A remark on how the run goes, in text form only (JSON carries it in the result's fields).
+    void Note(const std::string& text);
 
     // A line of data in text form; nothing in JSON form.
     void Print(const std::string& line);

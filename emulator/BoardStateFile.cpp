@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <unistd.h>
 
 #include "emulator/TextFields.h"
 
@@ -56,8 +58,9 @@ bool ReplaceFile(const std::string& from, const std::string& to)
 bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
                     std::string& error)
 {
-    // Written beside the old file and renamed over it, so that a crash never leaves half a state.
-    const std::string temporary = path + ".new";
+    // Written beside the old file and renamed over it, so that a crash never leaves half a state;
+    // the process number keeps two programs using the same board apart until the rename.
+    const std::string temporary = path + "." + std::to_string(::getpid()) + ".new";
     {
         // Binary: line feeds alone on every system, so a state file is the same everywhere
         // (the reader takes carriage returns as blanks, so edited files load as well).

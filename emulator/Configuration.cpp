@@ -155,7 +155,8 @@ bool ConfigurationParser::SetBoardKey(BoardSettings& board, const std::string& k
         return true;
     }
     if (key == "state") {
-        board.statePath = value;
+        // "none" says in so many words what leaving the key out means.
+        board.statePath = value == "none" ? "" : value;
         return true;
     }
     error = "unknown board key " + key;

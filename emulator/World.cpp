@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "emulator/Configuration.h"
+#include "emulator/StateFolder.h"
 
 namespace emulator {
 
@@ -25,27 +26,50 @@ void World::ConfigureFromEnvironment()
     // The program cannot be told about a bad configuration, so the emulator says it on the
     // standard error stream and shows an empty bus: the user sees "No devices attached".
     const char* configPath = std::getenv("D2XX_EMULATOR_CONFIG");
-    std::string text;
-    if (configPath && *configPath) {
+    if (!configPath || !*configPath) {
+        ConfigureStandardBus();
+    } else {
         std::ifstream file(configPath);
         std::ostringstream content;
         content << file.rdbuf();
         if (!file) {
             std::fprintf(stderr, "D2XX emulator: cannot read %s; no boards attached\n", configPath);
-            text = "boards = 0";
-        } else {
-            text = content.str();
+            Configure("boards = 0");
+        } else if (Configure(content.str()) != 0) {
+            std::fprintf(stderr, "D2XX emulator: %s: %s; no boards attached\n", configPath,
+                         lastError.c_str());
+            Configure("boards = 0");
         }
-    }
-    if (const int line = Configure(text); line != 0) {
-        std::fprintf(stderr, "D2XX emulator: %s: %s; no boards attached\n", configPath,
-                     lastError.c_str());
-        Configure("boards = 0");
     }
     if (const char* tracePath = std::getenv("D2XX_EMULATOR_TRACE"); tracePath && *tracePath) {
         if (!trace.Open(tracePath))
             std::fprintf(stderr, "D2XX emulator: cannot append to trace file %s\n", tracePath);
     }
+}
+
+void World::ConfigureStandardBus()
+{
+    // A real chip keeps its flash between runs of the program, so the boards a user gets
+    // without a configuration keep theirs too: one state file per board, named after its
+    // serial number, in the user's state folder.
+    BusSettings settings;
+    std::string error;
+    ParseConfiguration("", settings, error);
+    const std::string folder = StandardStateFolder();
+    if (folder.empty()) {
+#if defined(_WIN32)
+        std::fprintf(stderr, "D2XX emulator: LOCALAPPDATA is not set; the chips are not kept between runs\n");
+#else
+        std::fprintf(stderr, "D2XX emulator: neither XDG_STATE_HOME nor HOME is set; the chips are "
+                             "not kept between runs\n");
+#endif
+    } else if (!MakeStateFolder(folder, error)) {
+        std::fprintf(stderr, "D2XX emulator: %s; the chips are not kept between runs\n", error.c_str());
+    } else {
+        for (BoardSettings& board : settings.boards)
+            board.statePath = folder + "/" + board.serial + ".state";
+    }
+    Apply(settings);
 }
 
 int World::Configure(const std::string& text)
@@ -56,6 +80,12 @@ int World::Configure(const std::string& text)
         lastError = "line " + std::to_string(line) + ": " + error;
         return line;
     }
+    return Apply(settings);
+}
+
+int World::Apply(const BusSettings& settings)
+{
+    std::string error;
     // Every fault line is checked before anything changes, so a bad one leaves the bus as it was.
     std::vector<Fault> parsed;
     for (const FaultLine& line : settings.faults) {

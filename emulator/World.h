@@ -4,6 +4,7 @@
 
 #include "emulator/Bus.h"
 #include "emulator/Clock.h"
+#include "emulator/Configuration.h"
 #include "emulator/FaultSet.h"
 #include "emulator/Trace.h"
 
@@ -11,8 +12,8 @@ namespace emulator {
 
 // Everything the emulator simulates, one instance per process. Built on first use from the
 // environment: D2XX_EMULATOR_CONFIG names a configuration file (none or empty: the two
-// standard boards), D2XX_EMULATOR_TRACE a trace file. Every entry point, D2XX or control,
-// holds the mutex for its whole call.
+// standard boards, keeping their chips in the user's state folder), D2XX_EMULATOR_TRACE a
+// trace file. Every entry point, D2XX or control, holds the mutex for its whole call.
 class World {
 public:
     static World& Instance();
@@ -37,8 +38,10 @@ public:
 
 private:
     World();
+    int Apply(const BusSettings& settings);
     void Apply(const Fault& fault);
     void ConfigureFromEnvironment();
+    void ConfigureStandardBus();
 };
 
 } // namespace emulator

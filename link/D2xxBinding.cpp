@@ -21,11 +21,21 @@ std::string D2xxBinding::DefaultLibraryName()
 
 int D2xxBinding::LoadDriver()
 {
-    if (!library_.Load(libraryName_)) {
+    if (!OpenLibrary()) {
         messages_.ShowMessage(
             "Error: Can't Load ftd2xx.dll driver software -- The Search and Connect functions will not work.");
         return 1;
     }
+    return BindEntries();
+}
+
+bool D2xxBinding::OpenLibrary()
+{
+    return library_.IsLoaded() || library_.Load(libraryName_);
+}
+
+int D2xxBinding::BindEntries()
+{
     // The order is fixed: the lookup stops at the first missing name (&& short-circuits), and
     // the entries after it stay empty while those before it stay usable.
     const bool allFound = Bind("FT_Write", write_) && Bind("FT_Read", read_) &&
@@ -79,6 +89,7 @@ FT_STATUS D2xxBinding::Open(int deviceNumber)
     if (!RequireEntry(reinterpret_cast<const void*>(open_), "FT_Open"))
         return FT_INVALID_HANDLE;
     const FT_STATUS status = open_(deviceNumber, &device_);
+    lastOpenStatus_ = status;
     deviceOpen_ = status == FT_OK;
     return status;
 }
@@ -90,6 +101,7 @@ FT_STATUS D2xxBinding::OpenEx(const std::string& text, DWORD flags)
     std::vector<char> argument(text.begin(), text.end());
     argument.push_back('\0');
     const FT_STATUS status = openEx_(argument.data(), flags, &device_);
+    lastOpenStatus_ = status;
     deviceOpen_ = status == FT_OK;
     return status;
 }

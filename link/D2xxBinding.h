@@ -19,6 +19,12 @@ public:
     // Loads the library and looks up the ten entry points in their fixed order, stopping at
     // the first one missing. 0 when all were found, 1 otherwise (after one message).
     int LoadDriver();
+    // The two halves of LoadDriver, for a front end that words the missing library its own way:
+    // OpenLibrary shows no message (LibraryError says why it failed); BindEntries is the lookup.
+    bool OpenLibrary();
+    int BindEntries();
+    const std::string& LibraryName() const { return libraryName_; }
+    const std::string& LibraryError() const { return library_.Error(); }
 
     FT_STATUS Read(void* buffer, DWORD count, DWORD* received);
     FT_STATUS Write(const void* buffer, DWORD count, DWORD* written);
@@ -31,6 +37,9 @@ public:
     FT_STATUS GetQueueStatus(DWORD* count);
 
     bool IsDeviceOpen() const { return deviceOpen_; }
+    // What the last FT_Open or FT_OpenEx answered (FT_OK before any), for a report of which
+    // step of a connect failed.
+    FT_STATUS LastOpenStatus() const { return lastOpenStatus_; }
 
 private:
     // A handle that was closed is never handed to the driver again: once closed, the
@@ -44,6 +53,7 @@ private:
     DynamicLibrary library_;
     FT_HANDLE device_ = nullptr;
     bool deviceOpen_ = false;
+    FT_STATUS lastOpenStatus_ = FT_OK;
 
     PtrToWrite write_ = nullptr;
     PtrToRead read_ = nullptr;

@@ -10,8 +10,14 @@ bool DynamicLibrary::Load(const std::string& name)
 {
 #if defined(_WIN32)
     handle_ = reinterpret_cast<void*>(LoadLibraryA(name.c_str()));
+    if (!handle_)
+        error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
 #else
     handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* reason = dlerror();
+        error_ = reason ? reason : "dlopen failed";
+    }
 #endif
     return handle_ != nullptr;
 }

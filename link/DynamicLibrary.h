@@ -5,11 +5,14 @@
 // The library is never unloaded: the driver stays bound until the program ends.
 class DynamicLibrary {
 public:
+    // False when the library cannot be loaded; Error() then says why, in the system's words.
     bool Load(const std::string& name);
     bool IsLoaded() const { return handle_ != nullptr; }
     // The address of an exported function, or nullptr when the library lacks it.
     void* FindSymbol(const char* name) const;
+    const std::string& Error() const { return error_; }
 
 private:
     void* handle_ = nullptr;
+    std::string error_;
 };

@@ -47,14 +47,20 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
 }
 
 const std::string kBlink = Fixture("blink84a.hex");
-// The driver library's name on this system, which the help and the no-driver message give.
+// Commands that write name their board: the bench has four.
+const std::vector<std::string> kProgrammed{"program", kBlink, "--device", "0"};
+// The driver library's name on this system, which the help gives, and what a run without it
+// says: the system's reason, then where it looked.
 #if defined(_WIN32)
 constexpr char kDriverLibrary[] = "Ftd2xx.dll";
+constexpr char kNoDriver[] = "quillet: cannot load the D2XX driver library: LoadLibrary failed with error 126\n"
+                             "quillet: looked for Ftd2xx.dll beside quillet.exe, in the system folders and on PATH";
 #else
 constexpr char kDriverLibrary[] = "libftd2xx.so";
+constexpr char kNoDriver[] = "quillet: cannot load the D2XX driver library: libftd2xx.so: cannot open shared object "
+                             "file: No such file or directory\nquillet: looked for libftd2xx.so in LD_LIBRARY_PATH (";
 #endif
 const std::string kHelpDriverLine = std::string("(") + kDriverLibrary + ") is missing or incomplete";
-const std::vector<std::string> kProgrammed{"program", kBlink};
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, OutcomeTest,
@@ -66,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"view", {"view", kBlink}, kExitOk, "Program Data:\n0000:   2805   3FFF   3FFF   3FFF\n", "", {}},
         // Typed in UTF-8, stored as the 8-bit 0xE9, padded to 16 characters, shown in UTF-8.
         OutcomeCase{"versionText", {"info"}, kExitOk, "Version:   AB\xC3\xA9             \n", "",
-                    OnBoard({DISCONNECT}), "", {"write-version", "AB\xC3\xA9"}},
+                    OnBoard({DISCONNECT}), "", {"write-version", "AB\xC3\xA9", "--device", "0"}},
         // --processor overrides the board's answer as a click on the window's radio would.
         OutcomeCase{"processorOption", {"blank-check", "--processor", "16f877"}, kExitOk, "Device is blank.",
                     "the board reports a 16F84A; going on with the 16F877", OnBoard({BLANK_CHECK_877, DISCONNECT})},
@@ -84,40 +90,67 @@ INSTANTIATE_TEST_SUITE_P(
         // The window's untouched description prompt names no board.
         OutcomeCase{"descriptionPromptRefused", {"info", "--description", "Enter Device Description here."},
                     kExitUsage, "", "You must enter a Device Description or Serial Number.", {}},
-        OutcomeCase{"protectionUnconfirmed", {"program", kBlink, "--code-protection", "all"}, kExitUsage, "",
+        OutcomeCase{"protectionUnconfirmed", {"program", kBlink, "--code-protection", "all", "--device", "0"}, kExitUsage, "",
                     "--yes-protect", {}},
         // The 16F84A has no brown-out bit: refused once the board has named its processor.
-        OutcomeCase{"switchWithoutBit", {"program", kBlink, "--brown-out"}, kExitUsage, "",
+        OutcomeCase{"switchWithoutBit", {"program", kBlink, "--brown-out", "--serial", "TVRA0001"}, kExitUsage, "",
                     "--brown-out has no bit in the configuration word of the 16F84A.", OnBoard({DISCONNECT})},
         // 17 characters in 19 bytes: counted as characters.
-        OutcomeCase{"versionTooLong", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9\xC3\xA9"}, kExitUsage, "",
+        OutcomeCase{"versionTooLong", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9\xC3\xA9", "--device", "0"}, kExitUsage, "",
                     "The version text holds 17 characters; the board stores at most 16.", {}},
         OutcomeCase{"hexChecksum", {"program", Fixture("malformed/bad-config-checksum.hex")}, kExitHexFile, "",
                     "bad-config-checksum.hex: Checksum error in HEX file.", {}},
         // Fits a 16F877, so it passes the check before the board; the board's 16F84A is too small.
-        OutcomeCase{"hexTooLargeForTheBoard", {"program", Fixture("malformed/too-large-84a.hex")}, kExitHexFile,
+        OutcomeCase{"hexTooLargeForTheBoard", {"program", Fixture("malformed/too-large-84a.hex"), "--device", "0"}, kExitHexFile,
                     "", "Selected HEX file is too large to fit into device FLASH.", OnBoard({DISCONNECT})},
-        OutcomeCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard, "", "Failed to open. (CN)", {}},
+        OutcomeCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard, "",
+                    "quillet: Failed to open. (CN)\nquillet: could not open the board with serial number "
+                    "'TVRX9999': FT_DEVICE_NOT_FOUND; run 'quillet list' to see the attached boards\n", {}},
+        OutcomeCase{"noSuchDevice", {"info", "--device", "5"}, kExitNoBoard, "",
+                    "could not open device 5: FT_DEVICE_NOT_FOUND; run 'quillet list'", {}},
+        // Both connect attempts opened the board; neither was acknowledged.
+        OutcomeCase{"connectUnacknowledged", {"info", "--device", "0"}, kExitNoBoard, "",
+                    "Failed to open. (CN)\nquillet: device 0 was opened but did not acknowledge the connect command",
+                    {CONNECT, CONNECT}, "fault = ack-wrong command=CMD_CONNECT"},
+        // The ping is asked twice before the board counts as silent.
+        OutcomeCase{"pingUnanswered", {"info", "--device", "0"}, kExitNoBoard, "",
+                    "Device not responding to ping.\nquillet: device 0 acknowledged the connect command but did "
+                    "not answer the ping",
+                    {CONNECT, PING, PING}, "fault = ack-wrong command=CMD_PING"},
+        // With four boards and none named, a write touches no board; a read takes device 0 and says so.
+        OutcomeCase{"writeNamesNoBoard", {"erase"}, kExitUsage, "",
+                    "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
+                    "  --serial TVRA0001        device 0, TVR-IOA\n  --serial TVRB0001        device 1, TVR-IOB\n",
+                    {}},
+        OutcomeCase{"readTakesDeviceZero", {"blank-check"}, kExitOk, "Device is blank.",
+                    "quillet: 4 boards are attached; using device 0: TVRA0001 (TVR-IOA)\n",
+                    OnBoard({BLANK_CHECK_84A, DISCONNECT})},
+        OutcomeCase{"misspeltCommand", {"programm", kBlink}, kExitUsage, "",
+                    "quillet: unknown command 'programm'; did you mean 'program'?\n", {}},
+        OutcomeCase{"unknownOptionInFront", {"--frobnicate"}, kExitUsage, "", "unknown option '--frobnicate'", {}},
+        OutcomeCase{"version", {"--version"}, kExitOk, "quillet (Quillet1) ", "", {}},
+        OutcomeCase{"programHelp", {"program", "--help"}, kExitOk, "   8  program: the board refused a block", "",
+                    {}},
         // Pulled out during the read stream: no connection left to end.
         OutcomeCase{"unpluggedDuringRead", {"read"}, kExitNoBoard, "", "Could not read from device. (T3)",
                     OnBoard({READ_84A}), "fault = unplug stream=read part=program block=10"},
         OutcomeCase{"notBlank", {"blank-check"}, kExitNotBlank, "", "Device is not blank.",
                     OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
-        OutcomeCase{"programNotBlank", {"program", kBlink}, kExitNotBlank, "",
+        OutcomeCase{"programNotBlank", kProgrammed, kExitNotBlank, "",
                     "Device is not blank. Either erase the device or select Auto Erase.",
                     OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
         // 0x5A is "not blank", no answer to an erase.
-        OutcomeCase{"eraseFailed", {"erase"}, kExitEraseFailed, "", "Error during Bulk Erase function.",
+        OutcomeCase{"eraseFailed", {"erase", "--device", "0"}, kExitEraseFailed, "", "Error during Bulk Erase function.",
                     OnBoard({ERASE_84A}), "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A"},
-        OutcomeCase{"eraseFailedInProgram", {"program", kBlink, "--auto-erase"}, kExitEraseFailed, "",
+        OutcomeCase{"eraseFailedInProgram", {"program", kBlink, "--auto-erase", "--device", "0"}, kExitEraseFailed, "",
                     "Error during Bulk Erase function.", OnBoard({BLANK_CHECK_84A, ERASE_84A}),
                     "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A", kProgrammed},
-        OutcomeCase{"badAckInProgram", {"program", kBlink}, kExitProgramFailed, "",
+        OutcomeCase{"badAckInProgram", kProgrammed, kExitProgramFailed, "",
                     "Bad ACK during Configuration programming (CF).", OnBoard({BLANK_CHECK_84A, PROGRAM_84A}),
                     "fault = block-ack-wrong part=config"},
         OutcomeCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile, "",
                     "Could not write no-such-folder/back.hex", OnBoard({READ_84A, DISCONNECT})},
-        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kDriverLibrary, {}, "", {}, true}),
+        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kNoDriver, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

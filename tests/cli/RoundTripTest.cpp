@@ -87,14 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(VerifyTest, ReportsEveryDifferenceGroupedByMemory)
 {
     CliBench bench;
-    ASSERT_EQ(bench.Run({"program", Fixture("blink84a.hex"), "--watchdog"}).exitCode, kExitOk);
+    ASSERT_EQ(bench.Run({"program", Fixture("blink84a.hex"), "--watchdog", "--device", "0"}).exitCode, kExitOk);
     // What the fixture holds at these places (see blink84a.asm): 0x1683 at 0x0005, EEPROM
     // location 5 = 0xA0, configuration word 0x3FF2 (watchdog off).
     bench.SetChipCell(0, 0x0005, 0x1234);
     bench.SetChipCell(0, kStrayCell, 0x0000); // the file is silent here: erased is expected
     bench.SetChipCell(0, 0x2105, 0x0011);
 
-    CliRun run = bench.Run({"verify", Fixture("blink84a.hex")});
+    CliRun run = bench.Run({"verify", Fixture("blink84a.hex"), "--device", "0"});
     EXPECT_EQ(run.exitCode, kExitVerifyDiffers);
     EXPECT_EQ(run.out,
               "Program memory: 2 differences\n"
@@ -109,7 +109,7 @@ TEST(VerifyTest, ReportsEveryDifferenceGroupedByMemory)
     EXPECT_EQ(bench.CommandWords(), OnBoard({READ_84A, DISCONNECT}));
 
     // As lines for another program: the percentages climb, then the differences, the result last.
-    run = bench.Run({"verify", Fixture("blink84a.hex"), "--json"});
+    run = bench.Run({"verify", Fixture("blink84a.hex"), "--json", "--device", "0"});
     EXPECT_EQ(run.exitCode, kExitVerifyDiffers);
     EXPECT_EQ(run.err, "");
     std::vector<std::string> lines = Lines(run.out);
@@ -140,7 +140,7 @@ TEST(ProgressTest, BarOnATerminal)
     GTEST_SKIP() << "no terminal to capture on Windows";
 #endif
     CliBench bench;
-    const CliRun run = bench.Run({"program", Fixture("blink84a.hex")}, true);
+    const CliRun run = bench.Run({"program", Fixture("blink84a.hex"), "--device", "0"}, true);
     EXPECT_EQ(run.exitCode, kExitOk);
     EXPECT_EQ(run.out, "Programming complete.\n");
     EXPECT_NE(run.err.find("\rProgramming  [...."), std::string::npos) << run.err;

@@ -1,5 +1,6 @@
 // The main window as a user meets it: start-up state, enabling rules, the settings
 // profile, help mode, the processor options and the driver's start-up messages.
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -126,6 +127,31 @@ private slots:
         f.Restart();
         QVERIFY(f.IsChecked(IDC_SERIAL));
         QCOMPARE(f.Text(IDC_SEARCH_TEXT), QStringLiteral("TVRA0001"));
+    }
+
+    // A screen reader's default action on a radio button or a check box acts as a click does:
+    // the handler runs, not only the check mark.
+    void actsOnAccessibilityActivationAsOnAClick()
+    {
+        WindowFixture f;
+        const auto activate = [&f](int id) {
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(f.Find(id));
+            QVERIFY(button && button->actionInterface());
+            const QStringList actions = button->actionInterface()->actionNames();
+            QVERIFY(!actions.isEmpty());
+            button->actionInterface()->doAction(actions.constFirst());
+        };
+        activate(IDC_SERIAL);
+        QVERIFY(f.IsChecked(IDC_SERIAL));
+        QCOMPARE(f.ProfileValue("ProgSerDesc"), QStringLiteral("0"));
+        QCOMPARE(f.Text(IDC_SEARCH_TEXT), QStringLiteral("Enter Device Serial Number here."));
+        activate(IDC_16F877);
+        QVERIFY2(f.IsEnabled(IDC_BROWN_OUT), "the 16F877's own options are offered");
+        activate(IDC_AUTO_ERASE);
+        QVERIFY(f.IsChecked(IDC_AUTO_ERASE));
+        f.Click(IDC_HELP);
+        activate(IDC_CP_ALL); // in help mode a control explains itself instead of acting
+        QVERIFY(f.Window().HelpDialog()->Lines().join(' ').contains(QStringLiteral("enable Code Protection for all")));
     }
 
     void helpModeDescribesEachControlInsteadOfActing()

@@ -2,6 +2,7 @@
 // read it back (what Verify finds in a changed chip is the operation table's business); and
 // the window kept painted while the operations run on its thread.
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QProgressBar>
@@ -16,6 +17,26 @@
 #include "image/MemoryListing.h"
 
 namespace {
+
+// Calls `seen` for every event of one type the watched object receives, before it handles it.
+class EventSpy : public QObject {
+public:
+    EventSpy(QObject& watched, QEvent::Type type, std::function<void()> seen)
+        : type_(type), seen_(std::move(seen))
+    {
+        watched.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_)
+            seen_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> seen_;
+};
 
 // Records the value a progress bar showed each time it was painted.
 class PaintRecorder : public QObject {
@@ -112,6 +133,32 @@ private slots:
         w.f.Click(IDC_READ);
         QCOMPARE(shownAtStart, QStringList{"Reading..."});
         QVERIFY(visibleAtStart);
+    }
+
+    // The window manager's close box during a Program stream: the stream runs to its end and
+    // the window closes after it, never half way through.
+    void closeRequestWaitsForTheOperationToEnd()
+    {
+        OperationWindow w(TargetProcessor::PIC16F84A);
+        CDownloadDlg& window = w.f.Window();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        unsigned wordZeroAtClose = 0; // the chip's first program word when the request arrived
+        bool closeSeen = false;
+        EventSpy spy(window, QEvent::Close, [&] {
+            closeSeen = true;
+            EmuGetChipWord(w.Board(), 0x0000, &wordZeroAtClose);
+        });
+        // Posted at the first pause, handed over by the first progress step of the stream.
+        w.clock.atPause = [&](unsigned) {
+            if (!closeSeen)
+                QCoreApplication::postEvent(window.windowHandle(), new QCloseEvent);
+        };
+        QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Programming complete."});
+        QVERIFY(closeSeen);
+        QCOMPARE(wordZeroAtClose, 0x2805u); // goto 5: the first block was on the chip
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(!window.isVisible());
     }
 
     // The real program's pause: it takes its full time, and what the window system has
