@@ -153,4 +153,18 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kNoDriver, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
+// A path that starts with a slash is a file, not a Windows-style "/option". The fixture's path
+// as the build gave it: under wine a Unix path, on Windows the same path without its drive.
+TEST(PathArgumentTest, ASlashPathIsAFile)
+{
+    CliBench bench;
+    std::string path = QUILLET_TEST_DATA_DIR "/hex/blink84a.hex";
+    if (path.size() > 1 && path[1] == ':')
+        path.erase(0, 2);
+    ASSERT_EQ(path[0], '/');
+    const CliRun run = bench.Run({"view", path});
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_NE(run.out.find("Program Data:\n0000:   2805"), std::string::npos) << run.out;
+}
+
 } // namespace
