@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/CDownloadDlg.h"
+#include "app/DriverText.h"
 #include "help/HelpTexts.h"
 #include "link/Connection.h"
 #include "res/ControlIds.h"
@@ -59,7 +60,7 @@ void CDownloadDlg::MarkNotConnected()
 DeviceSelection CDownloadDlg::ReadSelection()
 {
     UpdateData(true);
-    return {openMethod_, searchText_.toStdString()};
+    return {openMethod_, ToDriverText(searchText_)};
 }
 
 void CDownloadDlg::FocusSearchText()

@@ -2,6 +2,7 @@
 #include <QPushButton>
 
 #include "app/CDownloadDlg.h"
+#include "app/DriverText.h"
 #include "app/CTargetSelectDlg.h"
 #include "app/SettingsProfile.h"
 #include "help/HelpTexts.h"
@@ -84,7 +85,7 @@ void CDownloadDlg::OnSearch()
         case DEVICE_LIST_OK: {
             QStringList devices;
             for (const std::string& name : names)
-                devices << QString::fromLatin1(name);
+                devices << FromDriverText(name);
             chooseDevice(count, devices);
             SaveSearchText();
             break;

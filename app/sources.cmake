@@ -11,6 +11,7 @@ target_sources(quillet_gui PRIVATE
   app/CTargetSelectDlg.cpp
   app/ConnectionHandlers.cpp
   app/DeviceSelectionHandlers.cpp
+  app/DriverText.cpp
   app/HelpHandlers.cpp
   app/ImageHandlers.cpp
   app/KeepPainted.cpp

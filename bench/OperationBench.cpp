@@ -1,7 +1,9 @@
 // Program, Read and Verify of a full 16F84A and a full 16F877 against the emulated boards,
-// on simulated time: what crosses the wire, the fixed pauses the protocol demands, and the
-// CPU the PC side spends. The emulator runs in the same thread, so the CPU time shown is an
-// upper bound of the program's own share.
+// on simulated time: what crosses the wire, the fixed pauses the protocol demands, the CPU the
+// PC side spends, and an estimate of the time on a real board from the emulator's model of
+// the USB link, with the chip's latency timer (16 ms) and with firmware that has the chip send
+// at once (0 ms). The emulator runs in the same thread, so the CPU time shown is an upper
+// bound of the program's own share.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -144,6 +146,24 @@ Traffic CountTraffic(const std::string& path)
 
 using Operation = int (*)(Session&);
 
+constexpr unsigned kFrameMs = 1;       // one USB transfer on a full-speed bus
+constexpr unsigned kChipLatencyMs = 16; // the FT8U245AM's fixed latency timer
+
+// The operation's time on a real board as the USB model estimates it: simulated milliseconds
+// from its first call to its end, the protocol's pauses and the link's transfers and latency
+// waits included. -1 when the operation failed.
+double EstimatedHardwareMs(Session& s, Operation operation, unsigned latency)
+{
+    if (operation == ProgramRun)
+        EmuConfigure(nullptr); // a blank chip
+    EmuSetUsbCost(1, kFrameMs, latency);
+    const unsigned long long start = EmuClockMilliseconds();
+    const int result = operation(s);
+    const unsigned long long elapsed = EmuClockMilliseconds() - start;
+    EmuSetUsbCost(0, kFrameMs, kChipLatencyMs);
+    return result == 0 ? static_cast<double>(elapsed) : -1.0;
+}
+
 void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor processor)
 {
     Session session(processor);
@@ -168,6 +188,8 @@ void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor 
     const Traffic traffic = CountTraffic(tracePath);
     const unsigned long long paused = session.paused;
     std::filesystem::remove(tracePath);
+    const double hardware16 = EstimatedHardwareMs(session, operation, kChipLatencyMs);
+    const double hardware0 = EstimatedHardwareMs(session, operation, 0);
 
     for (auto _ : state) {
         if (program) {
@@ -182,6 +204,8 @@ void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor 
     state.counters["bytes_written"] = static_cast<double>(traffic.bytesWritten);
     state.counters["bytes_read"] = static_cast<double>(traffic.bytesRead);
     state.counters["pauses_ms"] = static_cast<double>(paused);
+    state.counters["est_hw_ms_lat16"] = hardware16;
+    state.counters["est_hw_ms_lat0"] = hardware0;
 }
 
 constexpr auto P84A = TargetProcessor::PIC16F84A;

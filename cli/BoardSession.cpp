@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/DriverStatus.h"
+#include "cli/Utf8.h"
 #include "cli/Reporter.h"
 #include "link/Connection.h"
 #include "link/DeviceSelection.h"
@@ -60,8 +61,8 @@ Outcome BoardSession::MissingDriver() const
 std::string BoardSession::BoardName() const
 {
     switch (selection_.openMethod) {
-    case OPEN_BY_SERIAL_NUMBER: return "the board with serial number '" + selection_.searchText + "'";
-    case OPEN_BY_DESCRIPTION: return "the board described as '" + selection_.searchText + "'";
+    case OPEN_BY_SERIAL_NUMBER: return "the board with serial number '" + Latin1ToUtf8(selection_.searchText) + "'";
+    case OPEN_BY_DESCRIPTION: return "the board described as '" + Latin1ToUtf8(selection_.searchText) + "'";
     default: return "device " + std::to_string(DeviceNumberOf(selection_.searchText));
     }
 }

@@ -12,6 +12,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Reporter.h"
 #include "cli/Suggestion.h"
+#include "cli/Utf8.h"
 #include "image/ConfigWord.h"
 #include "link/D2xxBinding.h"
 #include "link/DeviceSelection.h"
@@ -46,7 +47,9 @@ void AddBoardSelection(CLI::App& command, Invocation& invocation)
 {
     const auto choose = [&invocation](int method) {
         return [&invocation, method](const std::string& text) {
-            invocation.selection = {method, text};
+            // The driver compares 8-bit strings: a name typed in UTF-8 goes as the bytes
+            // `list` showed it from.
+            invocation.selection = {method, method == OPEN_BY_DEVICE_NUMBER ? text : TypedTextToLatin1(text)};
             invocation.boardChosen = true;
         };
     };

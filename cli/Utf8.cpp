@@ -61,3 +61,11 @@ std::string Latin1ToUtf8(std::string_view text)
     }
     return utf8;
 }
+
+std::string TypedTextToLatin1(std::string_view text)
+{
+    std::string bytes;
+    for (const char16_t unit : DecodeTypedText(text))
+        bytes += unit <= 0xFF ? static_cast<char>(unit) : '?';
+    return bytes;
+}

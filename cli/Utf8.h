@@ -17,3 +17,7 @@ std::u16string DecodeTypedText(std::string_view text);
 
 // A board text (8-bit characters, as the window shows them: Latin-1) in UTF-8.
 std::string Latin1ToUtf8(std::string_view text);
+
+// A board name typed in UTF-8, as the driver's 8-bit string to open it with: Latin-1, '?' for
+// a character beyond it (which matches no board). The inverse of Latin1ToUtf8.
+std::string TypedTextToLatin1(std::string_view text);

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "emulator/Configuration.h"
@@ -16,6 +17,8 @@ struct ArmedFailures {
     unsigned readFailure = 0;
     unsigned unplug = 0; // counted in reads: the board vanishes before the read is served
     unsigned writeFailure = 0;
+    unsigned shortWrite = 0;
+    std::optional<unsigned> shortWriteBytes; // what gets through; none: half of the write
 
     static bool CountDown(unsigned& calls) { return calls != 0 && --calls == 0; }
 };

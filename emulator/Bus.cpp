@@ -1,10 +1,11 @@
 #include "emulator/Bus.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace emulator {
 
-Bus::Bus(Clock& clock, FaultSet& faults) : clock_(clock), faults_(faults)
+Bus::Bus(Clock& clock, FaultSet& faults, const UsbCost& usb) : clock_(clock), faults_(faults), usb_(usb)
 {
 }
 
@@ -20,6 +21,7 @@ void Bus::Build(const std::vector<BoardSettings>& boards)
 void Bus::AddBoard(const BoardSettings& settings)
 {
     boards_.push_back(std::make_unique<Board>(BoardCount(), settings, faults_));
+    boards_.back()->Queue().UseLink(&usb_);
     std::string error;
     if (!boards_.back()->LoadState(error))
         std::fprintf(stderr, "D2XX emulator: %s; board %s starts as configured\n", error.c_str(),
@@ -211,11 +213,36 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     if (armedFailure || (trigger && faults_.Fire(FaultKind::WriteFails, *trigger)) ||
         faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index())))
         return FT_IO_ERROR;
-    // The FIFO hands the bytes to the download microcontroller at once; its answers go into
-    // the receive queue with the moment they arrive.
-    board->Firmware().Receive(buffer, count, clock_.Now());
-    written = count;
+    // A short write moves only its first bytes and still returns FT_OK, as the vendor's driver
+    // does when its write time-out runs out; the board sees only those bytes.
+    const DWORD moved = ShortWrite(trigger, *board, count).value_or(count);
+    // The write returns once its transfer is done, and only then has the FIFO the bytes; it
+    // hands them to the download microcontroller at once, whose answers go into the receive
+    // queue with the moment they reach the PC.
+    if (const std::uint64_t transfer = usb_.WriteCost(moved); transfer > 0)
+        clock_.WaitUntil(clock_.Now() + transfer);
+    board->Firmware().Receive(buffer, moved, clock_.Now());
+    written = moved;
     return FT_OK;
+}
+
+std::optional<DWORD> Bus::ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count)
+{
+    std::optional<unsigned> kept;
+    ArmedFailures& armed = board.Armed();
+    if (ArmedFailures::CountDown(armed.shortWrite)) {
+        kept = armed.shortWriteBytes;
+    } else {
+        std::optional<Fault> fault;
+        if (trigger)
+            fault = faults_.Fire(FaultKind::WriteShort, *trigger);
+        if (!fault)
+            fault = faults_.Fire(FaultKind::WriteShort, CallTrigger(board.Index()));
+        if (!fault)
+            return std::nullopt;
+        kept = fault->count;
+    }
+    return std::min<DWORD>(count, kept.value_or(count / 2));
 }
 
 FT_STATUS Bus::QueueStatus(HandleId handle, DWORD& count)

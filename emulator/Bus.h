@@ -2,12 +2,14 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "emulator/Board.h"
 #include "emulator/Clock.h"
 #include "emulator/FaultSet.h"
+#include "emulator/UsbCost.h"
 #include "link/D2xxTypes.h"
 
 namespace emulator {
@@ -19,7 +21,7 @@ using HandleId = std::uintptr_t;
 // only, so unplugging board 0 makes board 1 device 0, as with the vendor's driver.
 class Bus {
 public:
-    Bus(Clock& clock, FaultSet& faults);
+    Bus(Clock& clock, FaultSet& faults, const UsbCost& usb);
 
     // Replaces every board; handles of the old boards become invalid.
     void Build(const std::vector<BoardSettings>& boards);
@@ -65,6 +67,8 @@ private:
     // FT_IO_ERROR when its board was unplugged since.
     FT_STATUS Reach(HandleId handle, Handle*& open, Board*& board);
     Board* AttachedByNumber(int number, int& index);
+    // How many bytes a write of `count` moves when a write-short fault fires on it.
+    std::optional<DWORD> ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count);
     FT_STATUS OpenBoard(int index, HandleId& handle);
     void AddBoard(const BoardSettings& settings);
     // A board plugged in by the board-appears fault: the one it names, else the first board
@@ -73,6 +77,7 @@ private:
 
     Clock& clock_;
     FaultSet& faults_;
+    const UsbCost& usb_;
     std::vector<std::unique_ptr<Board>> boards_;
     std::map<HandleId, Handle> handles_;
     HandleId nextHandle_ = 1;

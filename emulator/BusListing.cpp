@@ -59,15 +59,17 @@ FT_STATUS Bus::ListAll(char** buffers, DWORD field, DWORD& count, std::vector<st
     // Plugged in just now, after the program counted the boards and before it lists them.
     if (const std::optional<Fault> appearing = faults_.Fire(FaultKind::BoardAppears, CallTrigger(-1)))
         PlugAppearingBoard(appearing->board);
+    const bool pastNull = faults_.Fire(FaultKind::ListPastNull, CallTrigger(-1)).has_value();
     count = 0;
     for (const auto& board : boards_) {
         if (!board->Attached())
             continue;
         const std::string& text =
             field == FT_OPEN_BY_SERIAL_NUMBER ? board->Serial() : board->Description();
-        // The vendor's driver would write through whatever pointer it finds here; stopping at
-        // the caller's terminating null keeps a too short table from crashing the process.
-        if (buffers[count] == nullptr)
+        // The vendor's driver writes through whatever pointer it finds here; stopping at the
+        // caller's terminating null keeps a too short table from crashing the process, unless
+        // the list-past-null fault asks for the vendor's way.
+        if (buffers[count] == nullptr && !pastNull)
             break;
         CopyListText(buffers[count], text);
         listed.push_back(text);

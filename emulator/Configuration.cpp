@@ -92,6 +92,23 @@ bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& v
         settings_.tracePath = value;
         return true;
     }
+    if (key == "usb-cost") {
+        settings_.usbCost = ParseSwitch(value);
+        if (!settings_.usbCost) {
+            error = "usb-cost must be on or off";
+            return false;
+        }
+        return true;
+    }
+    if (key == "usb-frame" || key == "usb-latency") {
+        const std::optional<unsigned long> milliseconds = ParseNumber(value);
+        if (!milliseconds || *milliseconds > USB_COST_LIMIT) {
+            error = key + " must be a number of milliseconds from 0 to " + std::to_string(USB_COST_LIMIT);
+            return false;
+        }
+        (key == "usb-frame" ? settings_.usbFrame : settings_.usbLatency) = static_cast<unsigned>(*milliseconds);
+        return true;
+    }
     if (key == "boards") {
         boardCount_ = ParseNumber(value);
         if (!boardCount_ || *boardCount_ > static_cast<unsigned long>(BOARD_LIMIT)) {

@@ -45,8 +45,14 @@ struct FaultLine {
     int line;
 };
 
+// The longest frame or latency the USB model takes, in milliseconds.
+inline constexpr unsigned USB_COST_LIMIT = 60000;
+
 struct BusSettings {
     std::optional<bool> simulatedTime;
+    std::optional<bool> usbCost;
+    std::optional<unsigned> usbFrame;   // milliseconds
+    std::optional<unsigned> usbLatency; // milliseconds
     std::optional<std::string> tracePath;
     std::vector<BoardSettings> boards;
     std::vector<FaultLine> faults;

@@ -89,6 +89,10 @@ bool DownloadFirmware::Acknowledge(std::uint16_t word, std::uint64_t now)
         armed.unplug = 2;
     if (Fire(FaultKind::WriteFails, CommandTrigger(word, Moment::DataWrite)))
         armed.writeFailure = 1;
+    if (const std::optional<Fault> cut = Fire(FaultKind::WriteShort, CommandTrigger(word, Moment::DataWrite))) {
+        armed.shortWrite = 1;
+        armed.shortWriteBytes = cut->count;
+    }
 
     if (Fire(FaultKind::AckMissing, ack))
         return false;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "emulator/Configuration.h"
 #include "emulator/World.h"
 
 using emulator::Board;
@@ -75,6 +76,17 @@ EMULATOR_EXPORT unsigned long long EmuClockMilliseconds(void)
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
     return world.clock.Now();
+}
+
+EMULATOR_EXPORT int EmuSetUsbCost(int enabled, unsigned frameMilliseconds, unsigned latencyMilliseconds)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    world.lastError.clear();
+    if (frameMilliseconds > emulator::USB_COST_LIMIT || latencyMilliseconds > emulator::USB_COST_LIMIT)
+        return Fail(world, "frame and latency are at most " + std::to_string(emulator::USB_COST_LIMIT) + " ms");
+    world.usb.Set(enabled != 0, frameMilliseconds, latencyMilliseconds);
+    return 0;
 }
 
 EMULATOR_EXPORT int EmuInjectFault(const char* fault)

@@ -19,14 +19,19 @@ extern "C" {
 
 // Rebuilds the bus from configuration text in the file format; nullptr or "" gives the two
 // standard boards. Clears the faults, closes every handle and resets the clock to 0. The time
-// mode and the trace file stay as they were unless the text sets them. On a bad line nothing
-// changes and the result is that line's number.
+// mode, the USB cost model and the trace file stay as they were unless the text sets them. On
+// a bad line nothing changes and the result is that line's number.
 EMULATOR_EXPORT int EmuConfigure(const char* configurationText);
 
 EMULATOR_EXPORT void EmuSetSimulatedTime(int enabled);
 // The program's own pauses, in simulated time; ignored in real time, where they really passed.
 EMULATOR_EXPORT void EmuAdvanceClock(unsigned milliseconds);
 EMULATOR_EXPORT unsigned long long EmuClockMilliseconds(void);
+
+// The estimate of what the USB link costs (emulator/README.md): on (1) or off (0), the
+// milliseconds of one transfer and of the chip's latency timer (0: the board's firmware has
+// the chip send at once). Each of them at most 60000.
+EMULATOR_EXPORT int EmuSetUsbCost(int enabled, unsigned frameMilliseconds, unsigned latencyMilliseconds);
 
 // A fault in the syntax of a configuration file's fault line, for example
 // "ack-wrong command=CMD_CONNECT times=1". Without board=N it applies to every board.

@@ -56,9 +56,11 @@ constexpr FaultName FAULT_NAMES[] = {
     {"unplug", FaultKind::Unplug, Placement::Selected, 0, SELECTOR},
     {"read-fails", FaultKind::ReadFails, Placement::Selected, 0, SELECTOR},
     {"write-fails", FaultKind::WriteFails, Placement::Selected, 0, SELECTOR},
+    {"write-short", FaultKind::WriteShort, Placement::Selected, 0, SELECTOR | COUNT},
     {"high-nibbles", FaultKind::HighNibbles, Placement::Call, 0, VALUE},
     {"count-fails", FaultKind::CountFails, Placement::Call, 0, 0},
     {"list-fails", FaultKind::ListFails, Placement::Call, 0, 0},
+    {"list-past-null", FaultKind::ListPastNull, Placement::Call, 0, 0},
     {"board-appears", FaultKind::BoardAppears, Placement::Call, 0, 0},
     {"boards", FaultKind::Boards, Placement::Call, COUNT, 0},
 };
@@ -202,7 +204,7 @@ bool FaultParser::Place(const FaultName& name)
     if (given_ & COMMAND) {
         fault_.where = Where::Command;
         const std::string at = values_.count("at") ? values_["at"] : "";
-        if (name.kind == FaultKind::WriteFails) {
+        if (name.kind == FaultKind::WriteFails || name.kind == FaultKind::WriteShort) {
             if (at != "" && at != "command" && at != "data")
                 return Fail("at must be command or data");
             fault_.at = at == "data" ? Moment::DataWrite : Moment::CommandWrite;

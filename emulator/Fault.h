@@ -18,9 +18,9 @@ enum class FaultKind {
     // A block of the read stream.
     BlockShort,
     // The link itself.
-    Unplug, ReadFails, WriteFails, HighNibbles,
+    Unplug, ReadFails, WriteFails, WriteShort, HighNibbles,
     // The bus as the driver lists it.
-    CountFails, ListFails, BoardAppears, Boards,
+    CountFails, ListFails, ListPastNull, BoardAppears, Boards,
 };
 
 // Where a fault waits: at every call (or every board output, or listing call), at a command

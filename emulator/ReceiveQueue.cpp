@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
+#include "emulator/UsbCost.h"
+
 namespace emulator {
 
-void ReceiveQueue::Push(const std::vector<std::uint8_t>& bytes, std::uint64_t arrival)
+void ReceiveQueue::Push(const std::vector<std::uint8_t>& bytes, std::uint64_t sent)
 {
-    if (bytes.empty())
-        return;
-    lastArrival_ = std::max(arrival, bytes_.empty() ? arrival : lastArrival_);
-    for (std::uint8_t value : bytes)
-        bytes_.push_back({lastArrival_, value});
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint64_t arrival = sent + (usb_ ? usb_->DeliveryDelay(i, bytes.size()) : 0);
+        lastArrival_ = std::max(arrival, bytes_.empty() ? arrival : lastArrival_);
+        bytes_.push_back({lastArrival_, bytes[i]});
+    }
 }
 
 std::size_t ReceiveQueue::Arrived(std::uint64_t now) const

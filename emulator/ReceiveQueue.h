@@ -7,12 +7,19 @@
 
 namespace emulator {
 
+class UsbCost;
+
 // The bytes a board has sent towards the PC, each with the moment it reaches the PC's
 // receive queue. The board is one serial stream: a byte never overtakes one sent before
 // it, so a late acknowledge also delays whatever the board sends after it.
 class ReceiveQueue {
 public:
-    void Push(const std::vector<std::uint8_t>& bytes, std::uint64_t arrival);
+    // With a model of the USB link, bytes reach the PC in its packets and not the moment the
+    // board sends them; the model must outlive the queue.
+    void UseLink(const UsbCost* usb) { usb_ = usb; }
+
+    // Bytes the board hands its FIFO at `sent`.
+    void Push(const std::vector<std::uint8_t>& bytes, std::uint64_t sent);
 
     // Bytes that have arrived by `now`, as FT_GetQueueStatus reports them.
     std::size_t Arrived(std::uint64_t now) const;
@@ -32,6 +39,7 @@ private:
     };
     std::deque<TimedByte> bytes_;
     std::uint64_t lastArrival_ = 0;
+    const UsbCost* usb_ = nullptr;
 };
 
 } // namespace emulator

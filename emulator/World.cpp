@@ -102,6 +102,8 @@ int World::Apply(const BusSettings& settings)
     }
     if (settings.simulatedTime)
         clock.SetSimulated(*settings.simulatedTime);
+    usb.Set(settings.usbCost.value_or(usb.Enabled()), settings.usbFrame.value_or(usb.FrameMilliseconds()),
+            settings.usbLatency.value_or(usb.LatencyMilliseconds()));
     faults.Clear();
     bus.Build(settings.boards);
     for (const Fault& fault : parsed)

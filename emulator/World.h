@@ -7,6 +7,7 @@
 #include "emulator/Configuration.h"
 #include "emulator/FaultSet.h"
 #include "emulator/Trace.h"
+#include "emulator/UsbCost.h"
 
 namespace emulator {
 
@@ -33,7 +34,8 @@ public:
     Clock clock;
     Trace trace;
     FaultSet faults;
-    Bus bus{clock, faults};
+    UsbCost usb;
+    Bus bus{clock, faults, usb};
     std::string lastError;
 
 private:

@@ -61,6 +61,12 @@ FT_STATUS BoardLink::Write(const std::uint8_t* bytes, DWORD count)
     return driver_.Write(bytes, count, &written);
 }
 
+bool BoardLink::WriteAll(const std::uint8_t* bytes, DWORD count)
+{
+    DWORD written = 0;
+    return driver_.Write(bytes, count, &written) == FT_OK && written == count;
+}
+
 FT_STATUS BoardLink::Read(std::uint8_t* bytes, DWORD count, DWORD& received)
 {
     received = 0;

@@ -25,6 +25,9 @@ public:
 
     // The data phase: nibble bytes as they are, through the binding.
     FT_STATUS Write(const std::uint8_t* bytes, DWORD count);
+    // True when the driver took every byte. Its write time-out can end a write early with
+    // FT_OK and fewer bytes written, which leaves the board waiting in the middle of a unit.
+    bool WriteAll(const std::uint8_t* bytes, DWORD count);
     FT_STATUS Read(std::uint8_t* bytes, DWORD count, DWORD& received);
 
     D2xxBinding& Driver() { return driver_; }

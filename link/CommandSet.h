@@ -36,6 +36,7 @@ inline constexpr int REVISION_TEXT_LENGTH = 4;  // characters
 
 // Program stream: an address word and 8 data words per block, acknowledged by the board.
 inline constexpr int WORDS_PER_PROGRAM_BLOCK = 8;
+inline constexpr int PROGRAM_BLOCK_NIBBLES = (1 + WORDS_PER_PROGRAM_BLOCK) * WORD_NIBBLES; // 36
 inline constexpr std::uint16_t PROGRAM_CONFIG_ADDRESS = 0x2000;
 inline constexpr std::uint16_t PROGRAM_EEPROM_ADDRESS = 0x2100;
 inline constexpr std::uint16_t PROGRAM_CLOSING_ADDRESS = 0xF000;

@@ -1,5 +1,6 @@
 #include "link/DeviceSelection.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -79,20 +80,22 @@ DeviceListResult ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& cou
     if (CountDevices(driver, counted) != FT_OK)
         return DEVICE_LIST_COUNT_FAILED;
 
-    // Every entry but the last gets its buffer, whatever the count said: the driver fills
-    // one buffer per device attached when it answers, which may be more than were counted.
-    std::array<std::array<char, FT_LIST_BUFFER_SIZE>, MAX_LISTED_DEVICES> buffers{};
-    std::array<char*, MAX_LISTED_DEVICES + 1> list{};
-    for (int index = 0; index < MAX_LISTED_DEVICES; ++index)
+    // The vendor's driver writes one name per board attached when it answers, without looking
+    // for the end of the table: the table holds every board just counted and spare entries for
+    // boards plugged in between the two calls, each with its buffer, then a null entry.
+    const std::size_t entries = std::size_t{counted} + SPARE_LIST_ENTRIES;
+    std::vector<std::array<char, FT_LIST_BUFFER_SIZE>> buffers(entries);
+    std::vector<char*> list(entries + 1, nullptr);
+    for (std::size_t index = 0; index < entries; ++index)
         list[index] = buffers[index].data();
-    list[MAX_LISTED_DEVICES] = nullptr;
 
     const DWORD flags = FT_LIST_ALL | (openMethod == OPEN_BY_DESCRIPTION ? FT_OPEN_BY_DESCRIPTION
                                                                          : FT_OPEN_BY_SERIAL_NUMBER);
     count = counted;
     if (driver.ListDevices(list.data(), &count, flags) != FT_OK)
         return DEVICE_LIST_FAILED;
-    const DWORD listed = count < DWORD{MAX_LISTED_DEVICES} ? count : DWORD{MAX_LISTED_DEVICES};
+    // Only names the driver wrote into buffers of ours, and no more than the window lists.
+    const DWORD listed = std::min({count, static_cast<DWORD>(entries), DWORD{MAX_LISTED_DEVICES}});
     for (DWORD index = 0; index < listed; ++index) {
         auto& buffer = buffers[index];
         buffer.back() = '\0'; // a name that filled its buffer still ends inside it

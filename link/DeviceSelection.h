@@ -18,8 +18,10 @@ inline constexpr int OPEN_BY_DEVICE_NUMBER = 2;
 inline constexpr int OPEN_REFUSED = 2;
 // The highest device number the program opens.
 inline constexpr int MAX_DEVICE_NUMBER = 64;
-// The device list has 64 entries and ends with a null one, so it holds 63 devices.
+// The window's device list holds 63 devices.
 inline constexpr int MAX_LISTED_DEVICES = 63;
+// Entries of the driver's name table beyond the boards counted just before listing them.
+inline constexpr int SPARE_LIST_ENTRIES = 16;
 
 // Closes whatever was open and opens the chosen board. 0 when open; OPEN_REFUSED after a
 // message; otherwise the status of the driver's open call (1 when it is missing).
@@ -41,7 +43,7 @@ enum DeviceListResult : int {
 
 // The serial numbers (OPEN_BY_SERIAL_NUMBER) or descriptions (OPEN_BY_DESCRIPTION) of the
 // attached devices, at most MAX_LISTED_DEVICES of them, and the count the driver reported.
-// The buffers cover every entry of the list, so a board plugged in after the count query
-// cannot make the driver write past them.
+// The table is sized from the count query just before, with SPARE_LIST_ENTRIES more, so a
+// driver that writes one name per attached board stays inside it.
 DeviceListResult ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& count,
                                  std::vector<std::string>& names);

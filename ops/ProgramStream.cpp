@@ -1,5 +1,6 @@
 #include "ops/ProgramStream.h"
 
+#include <algorithm>
 #include <array>
 
 #include "link/BoardLink.h"
@@ -12,15 +13,28 @@ namespace {
 
 enum class BlockAnswer { Acknowledged, NoAnswer, WrongAnswer };
 
-// One word block: the target address, then 8 image entries from `first`, each word its own
-// write, then the board's acknowledge. No pause anywhere: the board takes the FIFO as fast
-// as the USB delivers it and answers when it has written the block.
+// One word block: the target address, then 8 image entries from `first` (the low 16 bits of
+// each), in one write, then the board's acknowledge. Every write is a USB transfer of its own
+// that costs a frame however few bytes it carries, so the block goes whole; the board sees the
+// same bytes in the same order as word by word. No pause anywhere: the board takes the FIFO as
+// fast as the USB delivers it and answers when it has written the block.
 BlockAnswer SendBlock(BoardLink& link, std::uint16_t address, const FirmwareImage& image, int first)
 {
-    // A failed write closes the device, so the acknowledge read below reports it.
-    SendWord(link, address);
+    std::array<std::uint8_t, PROGRAM_BLOCK_NIBBLES> block{};
+    auto next = block.begin();
+    const auto put = [&next](std::uint32_t word) {
+        const auto nibbles = EncodeWord(static_cast<std::uint16_t>(word));
+        next = std::copy(nibbles.begin(), nibbles.end(), next);
+    };
+    put(address);
     for (int i = 0; i < WORDS_PER_PROGRAM_BLOCK; ++i)
-        SendWord(link, static_cast<std::uint32_t>(image.Get(first + i)));
+        put(static_cast<std::uint32_t>(image.Get(first + i)));
+    // A block the board got only part of leaves it waiting for the rest: no acknowledge will
+    // come, so the block fails at once as one the board did not answer.
+    if (!link.WriteAll(block.data(), static_cast<DWORD>(block.size()))) {
+        link.Driver().Close();
+        return BlockAnswer::NoAnswer;
+    }
 
     std::array<std::uint8_t, BYTE_NIBBLES> answer{};
     DWORD received = 0;
@@ -39,15 +53,6 @@ ProgramResult Failure(BlockAnswer answer, ProgramResult noAnswer)
 }
 
 } // namespace
-
-int SendWord(BoardLink& link, std::uint32_t word)
-{
-    const auto nibbles = EncodeWord(static_cast<std::uint16_t>(word));
-    if (link.Write(nibbles.data(), static_cast<DWORD>(nibbles.size())) == FT_OK)
-        return 0;
-    link.Driver().Close();
-    return 1;
-}
 
 ProgramResult ProgramTarget(BoardLink& link, TargetProcessor processor, const FirmwareImage& image,
                             const ProgressFunction& progress)

@@ -22,14 +22,11 @@ enum ProgramResult : int {
     PROGRAM_CLOSING_BAD_ACK = 9,
 };
 
-// Sends the low 16 bits of `word` as 4 nibble bytes in one write, and reads nothing. 0 when
-// written; a failed write closes the device and gives 1, so that the acknowledge read that
-// follows fails as a board that does not answer.
-int SendWord(BoardLink& link, std::uint32_t word);
-
 // Sends the program command of `processor` and streams the whole target from `image`: every
 // program word, the configuration block 0x2000-0x2007, every EEPROM entry, and the closing
-// block that repeats program words 0-7, one acknowledged word block after the other.
+// block that repeats program words 0-7, one acknowledged word block after the other. A block
+// whose write fails or moves fewer than its 36 bytes closes the device and fails as one the
+// board did not answer.
 // `progress` gets the position before each program-memory block.
 //
 // After PROGRAM_DONE the device stays open (the next command's exchange closes it). On a

@@ -106,6 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard, "",
                     "quillet: Failed to open. (CN)\nquillet: could not open the board with serial number "
                     "'TVRX9999': FT_DEVICE_NOT_FOUND; run 'quillet list' to see the attached boards\n", {}},
+        // The FIFO chip's description holds the 8-bit 0xE4; typed and shown in UTF-8.
+        OutcomeCase{"nonAsciiDescription", {"info", "--description", "Ger\xC3\xA4t"}, kExitOk,
+                    "Version:   TVR-IOA EMULATED", "", OnBoard({DISCONNECT}), "description = Ger\xE4t"},
         OutcomeCase{"noSuchDevice", {"info", "--device", "5"}, kExitNoBoard, "",
                     "could not open device 5: FT_DEVICE_NOT_FOUND; run 'quillet list'", {}},
         // Both connect attempts opened the board; neither was acknowledged.

@@ -27,10 +27,15 @@ TEST_F(LinkTest, ListsNoMoreThanTheTableHoldsWhateverIsAttached)
     const Case cases[] = {
         {"no board", "[bus]\nboards = 0\n", nullptr, 0, 0},
         {"three boards", "[bus]\nboards = 3\n", nullptr, 3, 3},
-        // The table ends with a null entry after 63 buffers.
+        // The window lists 63 of them.
         {"sixty-four boards", "[bus]\nboards = 64\n", nullptr, 64, 63},
+        // A driver that writes a name per board, as the vendor's does, stays inside the table.
+        {"a hundred boards, names written past any null entry", "[bus]\nboards = 100\nfault = list-past-null\n",
+         nullptr, 100, 63},
         // One more board than counted: its name still lands in a buffer of ours.
         {"a board plugged in after the count", nullptr, "board-appears", 3, 3},
+        {"a board plugged in after the count, names written past any null entry",
+         "[bus]\nboards = 70\nfault = list-past-null\nfault = board-appears\n", nullptr, 71, 63},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

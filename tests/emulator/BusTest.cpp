@@ -114,6 +114,8 @@ TEST_F(EmulatorTest, RefusesABadConfigurationLineByNumberAndKeepsTheBus)
         {"serial TVRA0001", 1},
         {"[board]\ncolour = red", 2},
         {"[board]\n# a bad fault line\nfault = ack-wrong", 3},
+        {"usb-cost = sometimes", 1},
+        {"usb-cost = on\nusb-latency = 60001", 2}, // a minute at most
     };
     for (const auto& [text, line] : cases) {
         EXPECT_EQ(line, EmuConfigure(text)) << text;

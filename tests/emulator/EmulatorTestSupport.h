@@ -13,6 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Command words of the download firmware.
 constexpr unsigned CMD_PING = 0xA5A1;
+constexpr unsigned CMD_WRITE_VERSION = 0xA5A6;
 constexpr unsigned CMD_READ_877 = 0xA5A3;
 constexpr unsigned CMD_READ_84A = 0xA5A7;
 constexpr unsigned CMD_CONNECT = 0xA5AC;

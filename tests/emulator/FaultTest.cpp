@@ -44,6 +44,47 @@ TEST_F(EmulatorTest, LinkFaultsFailTheReadTheyAimAt)
     }
 }
 
+// A short write returns FT_OK with fewer bytes written, and the board sees only those: two
+// pings, each answered by its acknowledge and the ping word (6 bytes) when it arrived whole.
+TEST_F(EmulatorTest, ShortWritesMoveOnlyTheirFirstBytes)
+{
+    const struct {
+        const char* fault;
+        DWORD first, second; // bytes written of 4
+        std::size_t answered;
+    } cases[] = {
+        {"write-short command=CMD_PING count=1", 1, 4, 0}, // 5 bytes make no command word
+        {"write-short call=2", 4, 2, 6},                    // half of the second write
+        {"write-short count=0 times=1", 0, 4, 6},
+    };
+    const Bytes ping = WordBytes(CMD_PING);
+    for (const auto& c : cases) {
+        Configure("");
+        ASSERT_EQ(0, EmuInjectFault(c.fault)) << EmuLastError();
+        FT_HANDLE handle = OpenBySerial("TVRA0001");
+        DWORD first = 99, second = 99;
+        EXPECT_EQ(FT_OK, FT_Write(handle, const_cast<std::uint8_t*>(ping.data()), 4, &first)) << c.fault;
+        EXPECT_EQ(FT_OK, FT_Write(handle, const_cast<std::uint8_t*>(ping.data()), 4, &second)) << c.fault;
+        EXPECT_EQ(c.first, first) << c.fault;
+        EXPECT_EQ(c.second, second) << c.fault;
+        EXPECT_EQ(c.answered, Read(handle, 12).size()) << c.fault;
+        FT_Close(handle);
+    }
+
+    // The version text after its command's acknowledge, cut 2 bytes short: nothing is stored.
+    Configure("");
+    ASSERT_EQ(0, EmuInjectFault("write-short command=CMD_WRITE_VERSION at=data count=30")) << EmuLastError();
+    FT_HANDLE handle = OpenBySerial("TVRA0001");
+    EXPECT_EQ(ACK, Command(handle, CMD_WRITE_VERSION));
+    Bytes text(32, 0x04);                    // 16 characters 0x44, 'D'
+    DWORD written = 0;
+    EXPECT_EQ(FT_OK, FT_Write(handle, text.data(), 32, &written));
+    EXPECT_EQ(30u, written);
+    char version[20] = {};
+    ASSERT_EQ(0, EmuGetVersionText(0, version, sizeof version));
+    EXPECT_STREQ("TVR-IOA EMULATED", version);
+}
+
 TEST_F(EmulatorTest, RefusesMalformedFaults)
 {
     const char* faults[] = {
@@ -57,6 +98,7 @@ TEST_F(EmulatorTest, RefusesMalformedFaults)
         "read-fails command=CMD_PING stream=read",
         "block-short part=closing",                       // the read stream has no closing block
         "write-fails command=CMD_PING at=answer",
+        "write-short stream=read count=-1",
         "read-fails call=0",
         "ack-bytes command=CMD_PING bytes=F5,GG",
         "processor-answer value=chip",

@@ -103,6 +103,29 @@ private slots:
         QCOMPARE(f.sink.messages, Messages{});
     }
 
+    // A description in the FIFO chip's EEPROM with a byte above 0x7F ("Ger\xE4t"): listed as
+    // the user reads it, and opened with the very bytes the driver listed.
+    void opensABoardWhoseNameIsNotAscii()
+    {
+        WindowFixture f;
+        QCOMPARE(EmuConfigure("[board]\ndescription = Ger\xE4t\n[board]\n"), 0);
+        f.Click(IDC_DESCRIPTION);
+        const QString name = QStringLiteral("Ger\u00E4t");
+        QCOMPARE(Search(f), (QStringList{"1", "2 device(s) attached:", name, "TVR-IOB"}));
+        QCOMPARE(f.Text(IDC_SEARCH_TEXT), name);
+        QCOMPARE(f.ProfileValue("ProgDescString"), name);
+        f.Click(IDC_CONNECT);
+        QCOMPARE(f.sink.messages, Messages{});
+        QCOMPARE(f.Text(IDC_STATUS), QStringLiteral("TVR-IOA EMULATED"));
+        f.Click(IDC_CONNECT);
+        // Entered instead of picked (QTest types ASCII only): the same bytes.
+        auto* search = f.Find<QLineEdit>(IDC_SEARCH_TEXT);
+        search->selectAll();
+        search->insert(name);
+        f.Click(IDC_CONNECT);
+        QCOMPARE(f.Text(IDC_STATUS), QStringLiteral("TVR-IOA EMULATED"));
+    }
+
     void searchWithoutBoardsShowsNoDialog()
     {
         WindowFixture f;

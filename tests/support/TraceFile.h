@@ -20,6 +20,14 @@ public:
     TraceFile(const TraceFile&) = delete;
     TraceFile& operator=(const TraceFile&) = delete;
 
+    // Starts the file afresh, for a test that runs several cases in turn.
+    void Clear()
+    {
+        EmuSetTraceFile(nullptr);
+        std::filesystem::remove(path_);
+        EmuSetTraceFile(path_.c_str());
+    }
+
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> lines;
