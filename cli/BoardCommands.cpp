@@ -64,9 +64,13 @@ int RunInfo(const Invocation& invocation, Reporter& reporter)
         reporter.Print("Revision:  " + revision);
         reporter.Print("Version:   " + version);
         reporter.Print("Processor: " + processor);
+        // Which library answered: the vendor's, the open one or an emulator.
+        const std::string driver = session.Driver().LoadedPath();
+        reporter.Print("Driver:    " + driver);
         fields.Add("revision", revision)
             .Add("version", version)
-            .Add("processor_source", source);
+            .Add("processor_source", source)
+            .Add("driver", driver);
         if (session.BoardProcessor())
             fields.Add("board_processor", Name(*session.BoardProcessor()));
         return {};

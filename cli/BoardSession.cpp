@@ -49,9 +49,14 @@ Outcome BoardSession::MissingDriver() const
                               "maker's D2XX driver";
 #else
     const char* searchPath = std::getenv("LD_LIBRARY_PATH");
+    // Then the open library of this installation, wherever it was looked for.
+    std::string openLibrary;
+    for (const std::string& place : driver_.Fallbacks())
+        openLibrary += (openLibrary.empty() ? ", then the open library at " : ", ") + place;
     const std::string where = "looked for " + driver_.LibraryName() + " in LD_LIBRARY_PATH (" +
                               (searchPath && *searchPath ? searchPath : std::string("not set")) +
-                              ") and the system's library folders; install the chip maker's D2XX library "
+                              ") and the system's library folders" + openLibrary +
+                              "; install the chip maker's D2XX library "
                               "(README, \"Using a real board\"), or put the emulator's folder on "
                               "LD_LIBRARY_PATH to try the program without a board";
 #endif

@@ -154,6 +154,9 @@ FT_STATUS Bus::SetTimeouts(HandleId handle, ULONG readMilliseconds, ULONG writeM
         return FT_INVALID_HANDLE;
     if (!LiveBoard(*open))
         return FT_IO_ERROR;
+    // The time-outs stay as they were, as a driver that refused them would leave them.
+    if (faults_.Fire(FaultKind::TimeoutsFail, CallTrigger(open->board)))
+        return FT_IO_ERROR;
     open->readTimeout = readMilliseconds;
     open->writeTimeout = writeMilliseconds;
     return FT_OK;

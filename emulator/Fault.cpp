@@ -59,6 +59,7 @@ constexpr FaultName FAULT_NAMES[] = {
     {"write-short", FaultKind::WriteShort, Placement::Selected, 0, SELECTOR | COUNT},
     {"high-nibbles", FaultKind::HighNibbles, Placement::Call, 0, VALUE},
     {"count-fails", FaultKind::CountFails, Placement::Call, 0, 0},
+    {"timeouts-fail", FaultKind::TimeoutsFail, Placement::Call, 0, 0},
     {"list-fails", FaultKind::ListFails, Placement::Call, 0, 0},
     {"list-past-null", FaultKind::ListPastNull, Placement::Call, 0, 0},
     {"board-appears", FaultKind::BoardAppears, Placement::Call, 0, 0},

@@ -20,7 +20,7 @@ enum class FaultKind {
     // The link itself.
     Unplug, ReadFails, WriteFails, WriteShort, HighNibbles,
     // The bus as the driver lists it.
-    CountFails, ListFails, ListPastNull, BoardAppears, Boards,
+    CountFails, ListFails, ListPastNull, BoardAppears, Boards, TimeoutsFail,
 };
 
 // Where a fault waits: at every call (or every board output, or listing call), at a command

@@ -23,7 +23,12 @@ int BoardLink::SendCommand(std::uint16_t word, bool openFirst)
         }
         // Bytes left from an earlier exchange must not be taken for this one's answer.
         driver_.Purge(FT_PURGE_RX);
-        driver_.SetTimeouts(TIMEOUT_COMMAND_MS, TIMEOUT_COMMAND_MS);
+        // A read without a time-out in force could wait for ever.
+        if (const FT_STATUS status = driver_.SetTimeouts(TIMEOUT_COMMAND_MS, TIMEOUT_COMMAND_MS); status != FT_OK) {
+            driver_.Close();
+            MarkNotConnected();
+            return static_cast<int>(status);
+        }
     }
     Pause(PAUSE_BEFORE_COMMAND_MS);
 
@@ -58,13 +63,17 @@ void BoardLink::MarkNotConnected()
 FT_STATUS BoardLink::Write(const std::uint8_t* bytes, DWORD count)
 {
     DWORD written = 0;
-    return driver_.Write(bytes, count, &written);
+    const FT_STATUS status = driver_.Write(bytes, count, &written);
+    // A driver may end a write at its time-out with FT_OK and fewer bytes moved: the board
+    // then holds half a command word or block, which is a failed write all the same.
+    if (status == FT_OK && written != count)
+        return FT_FAILED_TO_WRITE_DEVICE;
+    return status;
 }
 
 bool BoardLink::WriteAll(const std::uint8_t* bytes, DWORD count)
 {
-    DWORD written = 0;
-    return driver_.Write(bytes, count, &written) == FT_OK && written == count;
+    return Write(bytes, count) == FT_OK;
 }
 
 FT_STATUS BoardLink::Read(std::uint8_t* bytes, DWORD count, DWORD& received)

@@ -58,7 +58,8 @@ int Ping(BoardLink& link)
 std::string GetRevision(BoardLink& link)
 {
     link.Driver().Purge(FT_PURGE_RX);
-    link.Driver().SetTimeouts(TIMEOUT_REVISION_MS, TIMEOUT_REVISION_MS);
+    if (link.Driver().SetTimeouts(TIMEOUT_REVISION_MS, TIMEOUT_REVISION_MS) != FT_OK)
+        return "---";
     Pause(PAUSE_BEFORE_REQUEST_MS);
     if (link.SendCommand(CMD_GET_REVISION, false) != 0)
         return "---";
@@ -73,9 +74,9 @@ std::string GetRevision(BoardLink& link)
 std::string GetVersion(BoardLink& link)
 {
     link.Driver().Purge(FT_PURGE_RX);
-    link.Driver().SetTimeouts(TIMEOUT_COMMAND_MS, TIMEOUT_COMMAND_MS);
+    const bool timeoutsSet = link.Driver().SetTimeouts(TIMEOUT_COMMAND_MS, TIMEOUT_COMMAND_MS) == FT_OK;
     Pause(PAUSE_BEFORE_REQUEST_MS);
-    if (link.SendCommand(CMD_GET_VERSION, false) != 0) {
+    if (!timeoutsSet || link.SendCommand(CMD_GET_VERSION, false) != 0) {
         link.Messages().ShowMessage("No response to request: Get Version");
         LoseLink(link);
         return "Error";

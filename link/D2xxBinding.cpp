@@ -3,10 +3,16 @@
 #include <utility>
 #include <vector>
 
+#include "link/DriverLocations.h"
 #include "link/MessageSink.h"
 
-D2xxBinding::D2xxBinding(MessageSink& messages, std::string libraryName)
-    : messages_(messages), libraryName_(std::move(libraryName))
+D2xxBinding::D2xxBinding(MessageSink& messages)
+    : D2xxBinding(messages, DefaultLibraryName(), OpenDriverLocations())
+{
+}
+
+D2xxBinding::D2xxBinding(MessageSink& messages, std::string libraryName, std::vector<std::string> fallbacks)
+    : messages_(messages), libraryName_(std::move(libraryName)), fallbacks_(std::move(fallbacks))
 {
 }
 
@@ -31,7 +37,17 @@ int D2xxBinding::LoadDriver()
 
 bool D2xxBinding::OpenLibrary()
 {
-    return library_.IsLoaded() || library_.Load(libraryName_);
+    if (library_.IsLoaded())
+        return true;
+    // The vendor's library, where installed, wins; the open library is the fallback. When
+    // neither loads, the reason given is the vendor library's, which the user can act on.
+    if (library_.Load(libraryName_))
+        return true;
+    loadError_ = library_.Error();
+    for (const std::string& fallback : fallbacks_)
+        if (library_.Load(fallback))
+            return true;
+    return false;
 }
 
 int D2xxBinding::BindEntries()

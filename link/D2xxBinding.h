@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "link/D2xxTypes.h"
 #include "link/DynamicLibrary.h"
@@ -11,7 +12,10 @@ class MessageSink;
 // wrapper of a missing entry point says so in a message and returns 1.
 class D2xxBinding {
 public:
-    explicit D2xxBinding(MessageSink& messages, std::string libraryName = DefaultLibraryName());
+    // The vendor's library by name, else the open library of this installation.
+    explicit D2xxBinding(MessageSink& messages);
+    // `libraryName`, else the first of `fallbacks` that loads.
+    D2xxBinding(MessageSink& messages, std::string libraryName, std::vector<std::string> fallbacks = {});
 
     // "libftd2xx.so" on Linux, "Ftd2xx.dll" on Windows.
     static std::string DefaultLibraryName();
@@ -24,7 +28,13 @@ public:
     bool OpenLibrary();
     int BindEntries();
     const std::string& LibraryName() const { return libraryName_; }
-    const std::string& LibraryError() const { return library_.Error(); }
+    // Why the library named first could not be loaded.
+    const std::string& LibraryError() const { return loadError_; }
+    // The open library's places, tried in this order after the named library.
+    const std::vector<std::string>& Fallbacks() const { return fallbacks_; }
+
+    // The file of the library that was loaded, or "" before a load succeeded.
+    std::string LoadedPath() const { return library_.Path(); }
 
     FT_STATUS Read(void* buffer, DWORD count, DWORD* received);
     FT_STATUS Write(const void* buffer, DWORD count, DWORD* written);
@@ -50,6 +60,8 @@ private:
 
     MessageSink& messages_;
     std::string libraryName_;
+    std::vector<std::string> fallbacks_;
+    std::string loadError_;
     DynamicLibrary library_;
     FT_HANDLE device_ = nullptr;
     bool deviceOpen_ = false;

@@ -29,6 +29,7 @@ inline constexpr FT_STATUS FT_DEVICE_NOT_FOUND = 2;
 inline constexpr FT_STATUS FT_DEVICE_NOT_OPENED = 3;
 inline constexpr FT_STATUS FT_IO_ERROR = 4;
 inline constexpr FT_STATUS FT_INVALID_PARAMETER = 6;
+inline constexpr FT_STATUS FT_FAILED_TO_WRITE_DEVICE = 10;
 inline constexpr FT_STATUS FT_INVALID_ARGS = 16;
 inline constexpr FT_STATUS FT_OTHER_ERROR = 18;
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <link.h>
 #endif
 
 bool DynamicLibrary::Load(const std::string& name)
@@ -30,5 +31,21 @@ void* DynamicLibrary::FindSymbol(const char* name) const
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 #else
     return dlsym(handle_, name);
+#endif
+}
+
+std::string DynamicLibrary::Path() const
+{
+    if (!handle_)
+        return "";
+#if defined(_WIN32)
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(handle_), path, MAX_PATH);
+    return std::string(path, length);
+#else
+    link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name)
+        return "";
+    return map->l_name;
 #endif
 }

@@ -10,6 +10,8 @@ public:
     bool IsLoaded() const { return handle_ != nullptr; }
     // The address of an exported function, or nullptr when the library lacks it.
     void* FindSymbol(const char* name) const;
+    // The file the loader took, with the folder it found it in; "" when nothing is loaded.
+    std::string Path() const;
     const std::string& Error() const { return error_; }
 
 private:

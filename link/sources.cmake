@@ -4,6 +4,7 @@ target_sources(quillet_core PRIVATE
   link/Connection.cpp
   link/D2xxBinding.cpp
   link/DeviceSelection.cpp
+  link/DriverLocations.cpp
   link/DynamicLibrary.cpp
   link/NibbleFraming.cpp
   link/Pause.cpp

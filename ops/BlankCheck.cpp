@@ -18,10 +18,11 @@ BlankCheckResult BlankCheck(BoardLink& link, TargetProcessor processor)
         return BLANK_CHECK_SEND_FAILED;
     }
     // The board tests the whole target before it answers, which takes up to two seconds.
-    driver.SetTimeouts(TIMEOUT_BLANK_CHECK_MS, TIMEOUT_BLANK_CHECK_MS);
+    // Without that time-out in force the answer is not read at all: the read could wait for ever.
+    const bool timeoutsSet = driver.SetTimeouts(TIMEOUT_BLANK_CHECK_MS, TIMEOUT_BLANK_CHECK_MS) == FT_OK;
     std::array<std::uint8_t, BYTE_NIBBLES> answer{};
     DWORD received = 0;
-    const FT_STATUS status = link.Read(answer.data(), BYTE_NIBBLES, received);
+    const FT_STATUS status = timeoutsSet ? link.Read(answer.data(), BYTE_NIBBLES, received) : FT_IO_ERROR;
     driver.Close();
     if (status == FT_OK && received == BYTE_NIBBLES) {
         const std::uint8_t value = DecodeByte(answer.data());

@@ -18,10 +18,11 @@ EraseResult BulkErase(BoardLink& link, TargetProcessor processor)
         return ERASE_SEND_FAILED;
     }
     // The erase cycle of the target runs before the board answers: allow it five seconds.
-    driver.SetTimeouts(TIMEOUT_BULK_ERASE_MS, TIMEOUT_BULK_ERASE_MS);
+    // Without that time-out in force the answer is not read at all: the read could wait for ever.
+    const bool timeoutsSet = driver.SetTimeouts(TIMEOUT_BULK_ERASE_MS, TIMEOUT_BULK_ERASE_MS) == FT_OK;
     std::array<std::uint8_t, BYTE_NIBBLES> answer{};
     DWORD received = 0;
-    const FT_STATUS status = link.Read(answer.data(), BYTE_NIBBLES, received);
+    const FT_STATUS status = timeoutsSet ? link.Read(answer.data(), BYTE_NIBBLES, received) : FT_IO_ERROR;
     driver.Close();
     if (status != FT_OK) {
         link.MarkNotConnected();

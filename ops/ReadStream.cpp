@@ -108,8 +108,10 @@ ReadResult ReadTarget(BoardLink& link, TargetProcessor processor, FirmwareImage&
         return READ_COMMAND_FAILED;
     if (pauseAfterCommand != 0)
         Pause(pauseAfterCommand);
-    // Short enough that a board that stops sending ends the run quickly.
-    link.Driver().SetTimeouts(TIMEOUT_READ_STREAM_MS, TIMEOUT_READ_STREAM_MS);
+    // Short enough that a board that stops sending ends the run quickly. Without it the first
+    // block's read is not made: it could wait for ever.
+    if (link.Driver().SetTimeouts(TIMEOUT_READ_STREAM_MS, TIMEOUT_READ_STREAM_MS) != FT_OK)
+        return READ_PROGRAM_READ_FAILED;
 
     StreamReader reader(link, target);
     for (int block = 0; block < profile.readProgramBlocks; ++block) {

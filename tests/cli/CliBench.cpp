@@ -123,7 +123,7 @@ std::filesystem::path CliBench::StatePath(int device) const
 CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 {
     std::filesystem::remove(trace_);
-    std::vector<std::string> texts{AbsolutePath(QUILLET_BINARY)};
+    std::vector<std::string> texts{AbsolutePath(binary)};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : texts)

@@ -65,6 +65,8 @@ public:
 
     // Where the runs look for the driver library.
     std::string libraryPath = QUILLET_EMULATOR_DIR;
+    // The program that runs; in the build folder it finds the open library beside it.
+    std::string binary = QUILLET_BINARY;
     std::filesystem::path Folder() const { return folder_; }
     // A board's state file: its chip as the last run left it.
     std::string State(int device) const;

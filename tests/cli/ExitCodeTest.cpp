@@ -37,8 +37,12 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
     if (!c.before.empty()) {
         ASSERT_EQ(bench.Run(c.before).exitCode, kExitOk);
     }
-    if (c.withoutDriver)
+    if (c.withoutDriver) {
+        // A copy of the program alone: neither the emulator nor the open library beside it.
         bench.libraryPath = (bench.Folder() / "no-driver").string();
+        bench.binary = (bench.Folder() / "quillet").string();
+        std::filesystem::copy_file(QUILLET_BINARY, bench.binary);
+    }
     const CliRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
@@ -109,6 +113,15 @@ INSTANTIATE_TEST_SUITE_P(
         // The FIFO chip's description holds the 8-bit 0xE4; typed and shown in UTF-8.
         OutcomeCase{"nonAsciiDescription", {"info", "--description", "Ger\xC3\xA4t"}, kExitOk,
                     "Version:   TVR-IOA EMULATED", "", OnBoard({DISCONNECT}), "description = Ger\xE4t"},
+        // The driver moved half the version text and said FT_OK: not a version written.
+        OutcomeCase{"versionWrittenShort", {"write-version", "BENCH 2", "--device", "0"}, kExitNoBoard, "",
+                    "quillet: Error writing version.\nquillet: The version text was not stored.\n",
+                    OnBoard({"06 0A 05 0A"}), "fault = write-short command=CMD_WRITE_VERSION at=data"}, // 0xA5A6
+        // The fifth FT_SetTimeouts of the run is the blank check's: its answer is not waited for
+        // without a time-out in force (connect, revision, version and the command took the first four).
+        OutcomeCase{"timeoutsRefused", {"blank-check", "--device", "0"}, kExitNoBoard, "",
+                    "Could not read from the device during Blank Check.", OnBoard({BLANK_CHECK_84A}),
+                    "fault = timeouts-fail call=5"},
         OutcomeCase{"noSuchDevice", {"info", "--device", "5"}, kExitNoBoard, "",
                     "could not open device 5: FT_DEVICE_NOT_FOUND; run 'quillet list'", {}},
         // Both connect attempts opened the board; neither was acknowledged.

@@ -29,6 +29,11 @@ TEST_F(LinkTest, SendCommandReportsEachOutcome)
         {"one byte of two", "ack-short command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
         {"silence", "ack-missing command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
         {"write fails", "write-fails", {2, "0"}, -1, false, {}},
+        // FT_OK with two of the four bytes moved: the board holds half a word.
+        {"word written short", "write-short count=2", {2, "0"}, static_cast<int>(FT_FAILED_TO_WRITE_DEVICE), false,
+         {}},
+        // No command goes out while no read time-out is in force.
+        {"time-outs refused", "timeouts-fail", {2, "0"}, static_cast<int>(FT_IO_ERROR), false, {}},
         {"untouched description", nullptr, {1, "Enter Device Description here."}, OPEN_REFUSED, false,
          {kRefusedDescription}},
         {"also refused by serial number", nullptr, {0, "Enter Device Description here."}, OPEN_REFUSED,

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "emulator/EmulatorControl.h"
 #include "link/D2xxBinding.h"
+#include "link/DriverLocations.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TraceFile.h"
 
@@ -105,5 +108,78 @@ TEST_F(D2xxBindingTest, ALibraryWithoutResetDeviceKeepsTheEntriesBeforeIt)
     twice.insert(twice.end(), notValid.begin(), notValid.end());
     EXPECT_EQ(sink.messages, twice) << "a missing entry point speaks on every call";
 }
+
+struct FallbackCase {
+    const char* name;
+    std::vector<std::string> fallbacks;
+    int loaded;
+    std::string path; // the library that answers, "" for none
+    Messages messages;
+};
+
+void PrintTo(const FallbackCase& c, std::ostream* out)
+{
+    *out << c.name << " then " << c.fallbacks.size() << " fallback(s)";
+}
+
+class FallbackTest : public ::testing::TestWithParam<FallbackCase> {};
+
+// The vendor's library by name first; only when it cannot be loaded, the first fallback that
+// can. The binding then names the file it took.
+TEST_P(FallbackTest, TakesTheFirstLibraryThatLoads)
+{
+    const FallbackCase& c = GetParam();
+    RecordingMessageSink sink;
+    D2xxBinding binding(sink, c.name, c.fallbacks);
+    EXPECT_EQ(binding.LoadDriver(), c.loaded);
+    EXPECT_EQ(binding.LoadedPath(), c.path);
+    EXPECT_EQ(sink.messages, c.messages);
+}
+
+const std::string kEmulator = std::string(QUILLET_EMULATOR_DIR) + "/libftd2xx.so";
+const Messages kNoLibrary{"Error: Can't Load ftd2xx.dll driver software -- The Search and Connect "
+                          "functions will not work."};
+
+INSTANTIATE_TEST_SUITE_P(
+    Libraries, FallbackTest,
+    ::testing::Values(
+        FallbackCase{"libftd2xx.so", {QUILLET_PARTIAL_DRIVER}, 0, kEmulator, {}},
+        FallbackCase{"libftd2xx-absent.so", {"/nonexistent/libftd2xx.so", kEmulator}, 0, kEmulator, {}},
+        FallbackCase{"libftd2xx-absent.so", {"/nonexistent/libftd2xx.so"}, 1, "", kNoLibrary},
+        // A fallback that loads but lacks entry points is the library the binding keeps.
+        FallbackCase{"libftd2xx-absent.so", {QUILLET_PARTIAL_DRIVER, kEmulator}, 1, QUILLET_PARTIAL_DRIVER,
+                     {"Error: Can't Find FT_ResetDevice"}}));
+
+struct LocationCase {
+    std::string executableFolder;
+    std::string libraryFolder;
+    std::vector<std::string> locations;
+};
+
+void PrintTo(const LocationCase& c, std::ostream* out)
+{
+    *out << c.executableFolder;
+}
+
+class LocationTest : public ::testing::TestWithParam<LocationCase> {};
+
+TEST_P(LocationTest, LooksBesideTheExecutableInstalledAndInTheBuildFolder)
+{
+    const LocationCase& c = GetParam();
+    EXPECT_EQ(OpenDriverLocations(c.executableFolder, c.libraryFolder), c.locations);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, LocationTest,
+    ::testing::Values(
+        // Installed by the Debian package: /usr/bin and the multiarch library folder.
+        LocationCase{"/usr/bin", "lib/x86_64-linux-gnu",
+                     {"/usr/lib/x86_64-linux-gnu/quillet1/libftd2xx.so", "/usr/bin/lib/quillet1/libftd2xx.so",
+                      "/usr/lib/quillet1/libftd2xx.so"}},
+        // The build folder: Quillet1 at its top, quillet one level down in cli/.
+        LocationCase{"/src/build/run", "lib",
+                     {"/src/build/lib/quillet1/libftd2xx.so", "/src/build/run/lib/quillet1/libftd2xx.so"}},
+        LocationCase{"/src/build/run/cli", "lib",
+                     {"/src/build/run/lib/quillet1/libftd2xx.so", "/src/build/run/cli/lib/quillet1/libftd2xx.so"}}));
 
 } // namespace

@@ -1,0 +1,286 @@
+// quillet inside quillet-usb-testbed: every byte crosses libusb's usbdevfs requests to the
+// emulated FT8U245AM, so these runs exercise the open D2XX library, libftdi1 and libusb as a
+// desk with real boards would, with the emulator's firmware and chip model behind them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoBoard = 4;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Fixture(const std::string& name)
+{
+    return std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name;
+}
+
+struct UsbRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    double seconds = 0;
+    std::map<std::string, unsigned> transfers; // control, bulk-out, bulk-in, empty-in
+};
+
+// A folder with a test bed configuration: the two standard boards, each keeping its chip in
+// a state file between runs, and `boardLines` (faults) in the first board's section.
+class UsbBench {
+public:
+    explicit UsbBench(const std::string& boardLines = "")
+    {
+        char pattern[] = "/tmp/quillet-usb-XXXXXX";
+        folder_ = ::mkdtemp(pattern);
+        std::ofstream config(folder_ / "bench.conf");
+        config << "[board]\nstate = " << (folder_ / "a.state").string() << "\n" << boardLines << "\n"
+               << "[board]\nstate = " << (folder_ / "b.state").string() << "\n";
+    }
+    ~UsbBench()
+    {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    UsbBench(const UsbBench&) = delete;
+    UsbBench& operator=(const UsbBench&) = delete;
+
+    fs::path Folder() const { return folder_; }
+
+    // One run of quillet with `arguments` inside a test bed of its own. Nothing on the
+    // library path: quillet finds the open library beside it in the build folder.
+    UsbRun Run(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> texts{QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(),
+                                       "--counts", (folder_ / "counts").string(), "--", QUILLET_BINARY};
+        return Execute(texts, arguments, false);
+    }
+
+    // The same run against the D2XX-level emulator, with the boards of the same
+    // configuration; `D2xxCalls` then counts the calls of its trace.
+    UsbRun RunOnEmulator(const std::vector<std::string>& arguments)
+    {
+        fs::remove(folder_ / "wire.trace");
+        return Execute({QUILLET_BINARY}, arguments, true);
+    }
+
+    // How many calls of `function` the last emulator run made.
+    int D2xxCalls(const std::string& function) const
+    {
+        std::istringstream trace(ReadAll(folder_ / "wire.trace"));
+        int count = 0;
+        for (std::string line; std::getline(trace, line);)
+            count += line.find(" " + function + "(") != std::string::npos;
+        return count;
+    }
+
+private:
+    UsbRun Execute(std::vector<std::string> texts, const std::vector<std::string>& arguments, bool emulator)
+    {
+        texts.insert(texts.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& text : texts)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        std::fflush(stdout); // or the child would print the test's buffered lines again
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::freopen((folder_ / "stdout").c_str(), "w", stdout);
+            ::freopen((folder_ / "stderr").c_str(), "w", stderr);
+            if (emulator) {
+                ::setenv("LD_LIBRARY_PATH", QUILLET_EMULATOR_DIR, 1);
+                ::setenv("D2XX_EMULATOR_CONFIG", (folder_ / "bench.conf").c_str(), 1);
+                ::setenv("D2XX_EMULATOR_TRACE", (folder_ / "wire.trace").c_str(), 1);
+            } else {
+                ::unsetenv("LD_LIBRARY_PATH");
+            }
+            if (::chdir(folder_.c_str()) == 0)
+                ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0) {
+        }
+        UsbRun run;
+        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        run.out = ReadAll(folder_ / "stdout");
+        run.err = ReadAll(folder_ / "stderr");
+        std::istringstream counts(ReadAll(folder_ / "counts"));
+        for (std::string field; counts >> field;) {
+            const auto equals = field.find('=');
+            run.transfers[field.substr(0, equals)] = static_cast<unsigned>(std::stoul(field.substr(equals + 1)));
+        }
+        return run;
+    }
+
+    fs::path folder_;
+};
+
+std::string LastLine(const std::string& text)
+{
+    const std::string trimmed = text.substr(0, text.find_last_not_of('\n') + 1);
+    return trimmed.substr(trimmed.find_last_of('\n') + 1);
+}
+
+TEST(UsbBus, ListsTheBoardsInPortOrderAndInfoNamesTheOpenLibrary)
+{
+    UsbBench bench;
+    UsbRun run = bench.Run({"list"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "2 device(s) attached:\n"
+                       "0    TVRA0001             TVR-IOA\n"
+                       "1    TVRB0001             TVR-IOB\n");
+    run = bench.Run({"info", "--serial", "TVRB0001"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_NE(run.out.find("Version:   TVR-IOB EMULATED\nProcessor: 16F877 (board)\n"), std::string::npos) << run.out;
+    EXPECT_EQ(LastLine(run.out), "Driver:    " + fs::canonical(QUILLET_OPEN_DRIVER).string());
+}
+
+struct RoundTripCase {
+    const char* name;
+    const char* fixture;
+    const char* device;
+    const char* processor;
+    const char* firstCell; // the state file's line for program word 0 after programming
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UsbRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+// Program, verify, read back; the read-back file verifies too. Each operation runs a second
+// time against the D2XX-level emulator, from the same chip: every FT_Write must be one bulk
+// OUT transfer, neither split nor merged (beyond the repeats a slow machine causes). Both counts of each operation go to the test's
+// XML properties and the log, for the record of what one operation costs on the bus.
+TEST_P(UsbRoundTrip, ProgramsVerifiesAndReadsThroughLibusb)
+{
+    const RoundTripCase& c = GetParam();
+    UsbBench bench;
+    UsbBench twin; // the same operations on the emulator
+    const std::string processor = c.processor;
+    auto record = [&](const char* operation, const UsbRun& run, const std::vector<std::string>& arguments) {
+        const UsbRun emulated = twin.RunOnEmulator(arguments);
+        EXPECT_EQ(emulated.exitCode, run.exitCode) << emulated.err;
+        // On a loaded machine a 200 ms read of the read stream can run out on the way through
+        // umockdev; the program then asks for the block again, one write more. Such a read
+        // ends with at least one status-only IN transfer, so those bound the extra writes.
+        const auto writes = static_cast<unsigned>(twin.D2xxCalls("FT_Write"));
+        EXPECT_GE(run.transfers.at("bulk-out"), writes);
+        EXPECT_LE(run.transfers.at("bulk-out"), writes + run.transfers.at("empty-in"));
+        std::ostringstream line;
+        line << "D2XX FT_Write=" << twin.D2xxCalls("FT_Write") << " FT_Read=" << twin.D2xxCalls("FT_Read")
+             << " FT_Purge=" << twin.D2xxCalls("FT_Purge") << " | USB";
+        for (const auto& [kind, count] : run.transfers)
+            line << ' ' << kind << '=' << count;
+        line << " | " << run.seconds << " s";
+        ::testing::Test::RecordProperty(std::string(operation) + "_" + processor, line.str());
+        std::printf("%s %s: %s\n", operation, c.processor, line.str().c_str());
+    };
+
+    const std::vector<std::string> program{"program", Fixture(c.fixture), "--auto-erase", "--device", c.device};
+    UsbRun run = bench.Run(program);
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "Programming complete.\n");
+    EXPECT_NE(ReadAll(bench.Folder() / (c.device[0] == '0' ? "a.state" : "b.state")).find(c.firstCell),
+              std::string::npos);
+    record("program", run, program);
+
+    const std::vector<std::string> verify{"verify", Fixture(c.fixture), "--device", c.device};
+    run = bench.Run(verify);
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "Verify passed\n");
+    record("verify", run, verify);
+
+    const std::vector<std::string> read{"read", "-o", "back.hex", "--device", c.device};
+    run = bench.Run(read);
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "Read the " + processor + " into back.hex.\n");
+    record("read", run, read);
+
+    run = bench.Run({"verify", "back.hex", "--device", c.device});
+    EXPECT_EQ(run.exitCode, kExitOk) << run.out << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Processors, UsbRoundTrip,
+    ::testing::Values(
+        // Word 0: goto 5 on the 16F84A; clrf PCLATH before the goto on the 16F877.
+        RoundTripCase{"pic16f84a", "blink84a.hex", "0", "16F84A", "cell 0000 2805"},
+        RoundTripCase{"pic16f877", "counter877.hex", "1", "16F877", "cell 0000 018A"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FailureCase {
+    const char* name;
+    const char* fault;
+    std::vector<std::string> arguments;
+    int exitCode;
+    const char* message; // on standard error, or standard output when the run succeeds
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UsbFailure : public ::testing::TestWithParam<FailureCase> {};
+
+// An unplug or a slow board ends the run with its message within the protocol's time-outs:
+// the longest wait in play is the one second of a command exchange, so a run that takes
+// more than a few seconds is hanging on the USB stack.
+TEST_P(UsbFailure, EndsWithinTheProtocolsTimeouts)
+{
+    const FailureCase& c = GetParam();
+    constexpr double kLongestRunSeconds = 8;
+    UsbBench bench(std::string("fault = ") + c.fault);
+    const UsbRun run = bench.Run(c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE((run.exitCode == kExitOk ? run.out : run.err).find(c.message), std::string::npos)
+        << run.out << run.err;
+    EXPECT_LT(run.seconds, kLongestRunSeconds);
+}
+
+const std::vector<std::string> kProgram{"program", Fixture("blink84a.hex"), "--auto-erase", "--serial", "TVRA0001"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, UsbFailure,
+    ::testing::Values(
+        // The board vanishes on receiving program block 8, before acknowledging it.
+        FailureCase{"unplugDuringProgram", "unplug stream=program part=program block=8", kProgram, kExitNoBoard,
+                    "TVR-IOxx board not responding."},
+        // It takes the PC's acknowledge of read block 9 and vanishes instead of sending block 10.
+        FailureCase{"unplugDuringRead", "unplug stream=read part=program block=10", {"read", "-o", "x.hex"},
+                    kExitNoBoard, "Could not read from device. (T3)"},
+        // Late, but within the one-second time-out of a command: the read waits for it.
+        FailureCase{"lateBlockAcknowledge", "block-ack-late part=program block=3 delay=700", kProgram, kExitOk,
+                    "Programming complete."},
+        FailureCase{"latePingAnswer", "answer-late command=CMD_PING delay=600", {"info"}, kExitOk, "Revision:  V1.03"},
+        FailureCase{"pingAnswerTooLate", "answer-late command=CMD_PING delay=2500", {"info"}, kExitNoBoard,
+                    "Device not responding to ping."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,255 @@
+#include "usbtestbed/UsbDeviceHandler.h"
+
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include "usbtestbed/UsbConstants.h"
+
+namespace usbtestbed {
+
+namespace {
+
+// What libusb may rely on: one URB for any length, reaping after a disconnect.
+constexpr std::uint32_t CAPABILITIES = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
+                                       USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
+constexpr char KERNEL_DRIVER[] = "ftdi_sio";
+
+usbdevfs_urb& Fields(UMockdevIoctlData* urb)
+{
+    return *reinterpret_cast<usbdevfs_urb*>(urb->data);
+}
+
+// The memory an ioctl argument points to, copied from the client; null on failure.
+UMockdevIoctlData* Resolve(UMockdevIoctlData* data, std::size_t offset, std::size_t length)
+{
+    GError* error = nullptr;
+    UMockdevIoctlData* resolved = umockdev_ioctl_data_resolve(data, offset, length, &error);
+    if (error)
+        g_error_free(error);
+    return resolved;
+}
+
+} // namespace
+
+UsbDeviceHandler::UsbDeviceHandler(UsbBoard& board, TransferCounts& counts, std::function<void()> onGone)
+    : board_(board), counts_(counts), onGone_(std::move(onGone)), base_(umockdev_ioctl_base_new())
+{
+    g_signal_connect(base_, "handle-ioctl", G_CALLBACK(&UsbDeviceHandler::OnIoctl), this);
+    g_signal_connect(base_, "client-vanished", G_CALLBACK(&UsbDeviceHandler::OnVanished), this);
+}
+
+UsbDeviceHandler::~UsbDeviceHandler()
+{
+    g_signal_handlers_disconnect_by_data(base_, this);
+    for (Urb& urb : urbs_)
+        Release(urb);
+    g_object_unref(base_);
+}
+
+gboolean UsbDeviceHandler::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)
+{
+    static_cast<UsbDeviceHandler*>(self)->Handle(client);
+    return TRUE;
+}
+
+void UsbDeviceHandler::OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)
+{
+    // The process closed the device or ended: its URBs and its claim go with it, and the
+    // board keeps its chip as after FT_Close.
+    auto& handler = *static_cast<UsbDeviceHandler*>(self);
+    auto& urbs = handler.urbs_;
+    for (Urb& urb : urbs)
+        if (urb.client == client)
+            handler.Release(urb);
+    urbs.erase(std::remove_if(urbs.begin(), urbs.end(), [&](const Urb& urb) { return urb.client == client; }),
+               urbs.end());
+    if (handler.claimedBy_ == client)
+        handler.claimedBy_ = nullptr;
+    handler.board_.Model().SaveState();
+}
+
+void UsbDeviceHandler::Handle(UMockdevIoctlClient* client)
+{
+    const unsigned long request = umockdev_ioctl_client_get_request(client);
+    UMockdevIoctlData* argument = umockdev_ioctl_client_get_arg(client);
+    if (request == USBDEVFS_SUBMITURB && !gone_)
+        return Submit(client, argument);
+    if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
+        return Reap(client, argument);
+    if (request == USBDEVFS_DISCARDURB)
+        return Discard(client, argument);
+    if (gone_)
+        return umockdev_ioctl_client_complete(client, -1, ENODEV);
+
+    const std::size_t size = _IOC_SIZE(request);
+    UMockdevIoctlData* data = size ? Resolve(argument, 0, size) : nullptr;
+    long result = 0;
+    int error = 0;
+    if (request == USBDEVFS_GET_CAPABILITIES && data) {
+        std::memcpy(data->data, &CAPABILITIES, sizeof CAPABILITIES);
+    } else if (request == USBDEVFS_GETDRIVER && data) {
+        auto& query = *reinterpret_cast<usbdevfs_getdriver*>(data->data);
+        if (kernelDriverBound_)
+            std::strcpy(query.driver, KERNEL_DRIVER);
+        else
+            result = -1, error = ENODATA;
+    } else if (request == USBDEVFS_IOCTL && data) {
+        // libftdi detaches the serial driver before it claims the interface.
+        const auto& command = *reinterpret_cast<usbdevfs_ioctl*>(data->data);
+        if (command.ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT) && kernelDriverBound_)
+            kernelDriverBound_ = false;
+        else if (command.ioctl_code == static_cast<int>(USBDEVFS_CONNECT))
+            kernelDriverBound_ = true;
+        else
+            result = -1, error = ENODATA;
+    } else if (request == USBDEVFS_CLAIMINTERFACE) {
+        if (claimedBy_ && claimedBy_ != client) {
+            result = -1, error = EBUSY;
+        } else {
+            claimedBy_ = client;
+            board_.Claimed();
+        }
+    } else if (request == USBDEVFS_RELEASEINTERFACE) {
+        if (claimedBy_ == client)
+            claimedBy_ = nullptr;
+    } else if (request == USBDEVFS_RESET || request == USBDEVFS_CLEAR_HALT || request == USBDEVFS_SETINTERFACE ||
+               request == USBDEVFS_SETCONFIGURATION) {
+        // Nothing to do for a FIFO chip with one configuration and one interface.
+    } else {
+        result = -1, error = ENOTTY;
+    }
+    umockdev_ioctl_client_complete(client, result, error);
+    if (data)
+        g_object_unref(data);
+}
+
+void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+{
+    UMockdevIoctlData* urbData = Resolve(argument, 0, sizeof(usbdevfs_urb));
+    if (!urbData)
+        return umockdev_ioctl_client_complete(client, -1, EFAULT);
+    usbdevfs_urb& fields = Fields(urbData);
+    const auto length = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
+    UMockdevIoctlData* buffer = length ? Resolve(urbData, offsetof(usbdevfs_urb, buffer), length) : nullptr;
+    Urb urb{client, urbData, buffer, board_.Now()};
+    const bool control = fields.type == USBDEVFS_URB_TYPE_CONTROL;
+    const bool bulk = fields.type == USBDEVFS_URB_TYPE_BULK;
+    if ((!control && !bulk) || (control && length < SETUP_SIZE) || (length && !buffer)) {
+        Release(urb);
+        return umockdev_ioctl_client_complete(client, -1, EINVAL);
+    }
+    fields.actual_length = 0;
+    if (control) {
+        ++counts_.control;
+        std::vector<std::uint8_t> answer;
+        urb.done = true;
+        if (!board_.Control(buffer->data, answer)) {
+            urb.status = -EPIPE; // a stalled request
+        } else if (buffer->data[0] & REQUEST_TYPE_DIRECTION_IN) {
+            const std::size_t copied = std::min(answer.size(), length - SETUP_SIZE);
+            std::memcpy(buffer->data + SETUP_SIZE, answer.data(), copied);
+            fields.actual_length = static_cast<int>(copied);
+        } else {
+            fields.actual_length = static_cast<int>(length - SETUP_SIZE);
+        }
+    } else if (!(fields.endpoint & ENDPOINT_DIRECTION_IN)) {
+        ++counts_.bulkOut;
+        urb.done = true;
+        board_.BulkOut(buffer ? buffer->data : nullptr, length);
+        fields.actual_length = static_cast<int>(length);
+    } else {
+        ++counts_.bulkIn;
+    }
+    urbs_.push_back(urb);
+    umockdev_ioctl_client_complete(client, 0, 0);
+    CheckGone();
+}
+
+bool UsbDeviceHandler::Complete(Urb& urb)
+{
+    usbdevfs_urb& fields = Fields(urb.urb);
+    // A transfer the chip had finished before the unplug keeps its outcome (the board took
+    // the bytes, then vanished); one still waiting is killed with the device.
+    if (urb.done) {
+        fields.status = urb.status;
+        return true;
+    }
+    if (gone_) {
+        fields.status = -ESHUTDOWN;
+        fields.actual_length = 0;
+        return true;
+    }
+    const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
+    const std::vector<std::uint8_t> answer = board_.BulkIn(capacity, urb.submitted);
+    if (answer.empty())
+        return false;
+    std::memcpy(urb.buffer->data, answer.data(), answer.size());
+    fields.actual_length = static_cast<int>(answer.size());
+    fields.status = 0;
+    if (answer.size() <= 2)
+        ++counts_.emptyIn;
+    return true;
+}
+
+void UsbDeviceHandler::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+{
+    UMockdevIoctlData* slot = Resolve(argument, 0, sizeof(void*));
+    if (!slot)
+        return umockdev_ioctl_client_complete(client, -1, EFAULT);
+    for (auto it = urbs_.begin(); it != urbs_.end(); ++it) {
+        if (it->client != client || !Complete(*it))
+            continue;
+        umockdev_ioctl_data_set_ptr(slot, 0, it->urb);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        Release(*it);
+        urbs_.erase(it);
+        g_object_unref(slot);
+        return;
+    }
+    // Nothing to reap: at once, never blocking, as REAPURBNDELAY promises.
+    umockdev_ioctl_client_complete(client, -1, gone_ ? ENODEV : EAGAIN);
+    g_object_unref(slot);
+}
+
+void UsbDeviceHandler::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+{
+    // The argument is the client's address of the URB itself.
+    unsigned long address = 0;
+    std::memcpy(&address, argument->data, std::min<std::size_t>(sizeof address, static_cast<std::size_t>(argument->data_len)));
+    for (Urb& urb : urbs_) {
+        if (urb.client == client && urb.urb->client_addr == address && !urb.done) {
+            // A cancelled transfer is reaped with -ENOENT and took nothing from the board.
+            urb.done = true;
+            urb.status = -ENOENT;
+            Fields(urb.urb).actual_length = 0;
+            return umockdev_ioctl_client_complete(client, 0, 0);
+        }
+    }
+    umockdev_ioctl_client_complete(client, -1, EINVAL);
+}
+
+void UsbDeviceHandler::Release(Urb& urb)
+{
+    if (urb.buffer)
+        g_object_unref(urb.buffer);
+    if (urb.urb)
+        g_object_unref(urb.urb);
+    urb.buffer = nullptr;
+    urb.urb = nullptr;
+}
+
+void UsbDeviceHandler::CheckGone()
+{
+    if (gone_ || !board_.Gone())
+        return;
+    gone_ = true;
+    if (onGone_)
+        onGone_();
+}
+
+} // namespace usbtestbed
