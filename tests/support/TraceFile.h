@@ -25,7 +25,7 @@ public:
     {
         EmuSetTraceFile(nullptr);
         std::filesystem::remove(path_);
-        EmuSetTraceFile(path_.c_str());
+        EmuSetTraceFile(path_.string().c_str());
     }
 
     std::vector<std::string> Lines() const
