@@ -22,7 +22,7 @@
 #include "res/ControlIds.h"
 
 #if defined(Q_OS_WIN)
-#include <windows.h>
+#include "app/SystemMenu.h"
 #endif
 
 namespace {
@@ -103,11 +103,7 @@ void CDownloadDlg::OnInitDialog()
 {
     setWindowIcon(QIcon(QStringLiteral(":/icon128.png")));
 #if defined(Q_OS_WIN)
-    constexpr UINT kIdmAboutBox = 16;
-    if (HMENU systemMenu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(systemMenu, MF_STRING, kIdmAboutBox, L"&About Quillet1...");
-    }
+    AddAboutToSystemMenu(*this, L"&About Quillet1...");
 #endif
     // Place the window now, so that the splash can be placed relative to it before either
     // is shown.
@@ -305,9 +301,7 @@ void CDownloadDlg::contextMenuEvent(QContextMenuEvent* event)
 #if defined(Q_OS_WIN)
 bool CDownloadDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
-    constexpr WPARAM kIdmAboutBox = 16;
-    const MSG* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
+    if (IsAboutCommand(message)) {
         OnAbout();
         *result = 0;
         return true;

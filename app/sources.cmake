@@ -23,3 +23,7 @@ target_sources(quillet_gui PRIVATE
   app/WrappingPushButton.cpp
   res/resources.qrc
 )
+# The system menu's About entry exists on Windows only.
+if(WIN32)
+  target_sources(quillet_gui PRIVATE app/SystemMenu.cpp)
+endif()

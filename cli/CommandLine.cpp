@@ -15,11 +15,14 @@
 #include "cli/Suggestion.h"
 #include "cli/Utf8.h"
 #include "image/ConfigWord.h"
+#include "link/D2xxBinding.h"
 #include "link/DeviceSelection.h"
 
 namespace {
 
-constexpr char kExitCodes[] = R"(Exit codes:
+std::string ExitCodes()
+{
+    return R"(Exit codes:
    0  success
    2  usage error: an unknown option, a missing or refused value
    3  HEX file error: missing, unreadable, bad checksum, too large for the processor
@@ -30,7 +33,9 @@ constexpr char kExitCodes[] = R"(Exit codes:
    8  program: the board refused a block
    9  read -o: the output file could not be written
       (also the production log of --log and the counter file of --serial-file)
-  10  the D2XX driver library (libftd2xx.so) is missing or incomplete)";
+  10  the D2XX driver library ()" +
+           D2xxBinding::DefaultLibraryName() + ") is missing or incomplete";
+}
 
 constexpr char kHelpHint[] = "run 'quillet --help' for the commands and options";
 
@@ -125,7 +130,7 @@ CLI::App* AddCommand(CLI::App& app, Invocation& invocation, const std::string& n
 {
     CLI::App* command = app.add_subcommand(name, description);
     command->callback([&invocation, name] { invocation.command = name; });
-    command->footer(kExitCodes);
+    command->footer(ExitCodes());
     AddJson(*command, invocation);
     return command;
 }
@@ -165,7 +170,7 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     AddSerialOptions(*program, invocation.serial, false);
     program->footer(std::string("Options left out take the file's configuration record, else the defaults: code "
                                 "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.\n\n") +
-                    kExitCodes);
+                    ExitCodes());
 
     CLI::App* verify = AddCommand(app, invocation, "verify",
                                   "Read the whole target and report every difference from FILE and "
@@ -178,7 +183,7 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     AddSerialOptions(*verify, invocation.serial, true);
     verify->footer(std::string("The configuration word is compared with the options: those given, else the "
                                "file's configuration record, else the defaults.\n\n") +
-                   kExitCodes);
+                   ExitCodes());
 
     CLI::App* read = AddCommand(app, invocation, "read",
                                 "Read the whole target: print its listing, or write it as an Intel HEX file");
@@ -186,7 +191,7 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
         ->type_name("FILE");
     read->footer(std::string("With several boards, each board's file gets its serial number before the "
                              "extension: back-TVRA0001.hex.\n\n") +
-                 kExitCodes);
+                 ExitCodes());
     AddBoardList(*read, invocation);
     AddProcessor(*read, invocation, processorHelp);
     AddProductionLog(*read, invocation);
@@ -253,8 +258,11 @@ std::string VersionText()
 int ParseCommandLine(int argc, char** argv, Invocation& invocation)
 {
     CLI::App app("Program PIC16F84A and PIC16F877 targets on TVR-IO boards.", "quillet");
+    // Options start with dashes on every system. CLI11 would also take "/name" as an option on
+    // Windows, and so an absolute path such as /home/me/x.hex given on a Unix-like shell.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
-    app.footer(kExitCodes);
+    app.footer(ExitCodes());
     app.set_version_flag("--version", VersionText(), "Show the program's version and exit");
     DefineCommands(app, invocation);
     const bool json = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--json"; });

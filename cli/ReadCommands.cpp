@@ -34,7 +34,13 @@ void ReportListing(Reporter& reporter, const std::vector<std::string>& lines)
 std::string WriteTextFile(const std::string& path, const std::string& text)
 {
     errno = 0;
+    // Lines end as the system's own tools end them: CR LF on Windows, LF elsewhere. The HEX
+    // reader takes either, so a file moves between the two unchanged in meaning.
+#if defined(_WIN32)
+    std::ofstream file(path, std::ios::trunc);
+#else
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
+#endif
     if (file)
         file << text;
     if (file)

@@ -1,8 +1,13 @@
 #include "cli/Reporter.h"
 
 #include <cstdio>
-#include <unistd.h>
 #include <utility>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -15,6 +20,15 @@ void WriteLine(std::FILE* stream, const std::string& line)
     std::fputc('\n', stream);
     // Another program may be reading as the run goes on.
     std::fflush(stream);
+}
+
+bool ErrorIsTerminal()
+{
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
 }
 
 } // namespace
@@ -42,7 +56,7 @@ void Reporter::Write(std::FILE* stream, const std::string& line)
 }
 
 Reporter::Reporter(std::string command, bool json)
-    : command_(std::move(command)), json_(json), bar_(!json && ::isatty(STDERR_FILENO) == 1)
+    : command_(std::move(command)), json_(json), bar_(!json && ErrorIsTerminal())
 {
 }
 

@@ -8,6 +8,10 @@
 
 #include "emulator/TextFields.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace emulator {
 
 namespace {
@@ -38,6 +42,17 @@ bool ParseVersionHex(const std::string& text, VersionText& version)
     return true;
 }
 
+// Moves the new state over the old one. POSIX rename replaces an existing file in one step;
+// Windows' rename refuses to, and MoveFileEx replaces only when asked.
+bool ReplaceFile(const std::string& from, const std::string& to)
+{
+#if defined(_WIN32)
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
 } // namespace
 
 bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
@@ -47,7 +62,9 @@ bool SaveBoardState(const std::string& path, const TargetChip& chip, const Versi
     // the process number keeps two programs using the same board apart until the rename.
     const std::string temporary = path + "." + std::to_string(::getpid()) + ".new";
     {
-        std::ofstream file(temporary, std::ios::trunc);
+        // Binary: line feeds alone on every system, so a state file is the same everywhere
+        // (the reader takes carriage returns as blanks, so edited files load as well).
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         file << HEADER << "\nprocessor " << chip.Profile().name << "\nversion " << VersionHex(version) << "\n";
         char line[32];
         for (unsigned address : chip.Addresses()) {
@@ -62,7 +79,7 @@ bool SaveBoardState(const std::string& path, const TargetChip& chip, const Versi
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!ReplaceFile(temporary, path)) {
         error = "cannot replace " + path;
         return false;
     }

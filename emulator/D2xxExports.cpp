@@ -62,7 +62,7 @@ std::string HandleText(FT_HANDLE handle)
 
 extern "C" {
 
-EMULATOR_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD flags)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_ListDevices(void* argument1, void* argument2, DWORD flags)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -115,7 +115,7 @@ EMULATOR_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD
     return call.Finish(FT_INVALID_PARAMETER);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_Open(int deviceNumber, FT_HANDLE* handle)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -131,7 +131,7 @@ EMULATOR_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
     return call.Finish(status);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -149,7 +149,7 @@ EMULATOR_EXPORT FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* hand
     return call.Finish(status);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_Close(FT_HANDLE handle)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -157,7 +157,7 @@ EMULATOR_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
     return call.Finish(world.bus.Close(IdOf(handle)));
 }
 
-EMULATOR_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received)
 {
     World& world = World::Instance();
     std::unique_lock lock(world.mutex);
@@ -172,7 +172,7 @@ EMULATOR_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, D
     return call.Finish(status);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written)
 {
     World& world = World::Instance();
     std::unique_lock lock(world.mutex);
@@ -187,7 +187,7 @@ EMULATOR_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD count, 
     return call.Finish(status);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_Purge(FT_HANDLE handle, ULONG mask)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_Purge(FT_HANDLE handle, ULONG mask)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -195,7 +195,7 @@ EMULATOR_EXPORT FT_STATUS FT_Purge(FT_HANDLE handle, ULONG mask)
     return call.Finish(world.bus.Purge(IdOf(handle), mask));
 }
 
-EMULATOR_EXPORT FT_STATUS FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds,
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds,
                                          ULONG writeMilliseconds)
 {
     World& world = World::Instance();
@@ -206,7 +206,7 @@ EMULATOR_EXPORT FT_STATUS FT_SetTimeouts(FT_HANDLE handle, ULONG readMillisecond
     return call.Finish(world.bus.SetTimeouts(IdOf(handle), readMilliseconds, writeMilliseconds));
 }
 
-EMULATOR_EXPORT FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* count)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_GetQueueStatus(FT_HANDLE handle, DWORD* count)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);
@@ -218,7 +218,7 @@ EMULATOR_EXPORT FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* count)
     return call.Finish(status);
 }
 
-EMULATOR_EXPORT FT_STATUS FT_ResetDevice(FT_HANDLE handle)
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_ResetDevice(FT_HANDLE handle)
 {
     World& world = World::Instance();
     std::lock_guard lock(world.mutex);

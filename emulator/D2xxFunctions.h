@@ -5,14 +5,14 @@
 #include "link/D2xxTypes.h"
 
 extern "C" {
-FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD flags);
-FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle);
-FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle);
-FT_STATUS FT_Close(FT_HANDLE handle);
-FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received);
-FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written);
-FT_STATUS FT_Purge(FT_HANDLE handle, ULONG mask);
-FT_STATUS FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds, ULONG writeMilliseconds);
-FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* count);
-FT_STATUS FT_ResetDevice(FT_HANDLE handle);
+FT_STATUS FTD2XX_CALL FT_ListDevices(void* argument1, void* argument2, DWORD flags);
+FT_STATUS FTD2XX_CALL FT_Open(int deviceNumber, FT_HANDLE* handle);
+FT_STATUS FTD2XX_CALL FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle);
+FT_STATUS FTD2XX_CALL FT_Close(FT_HANDLE handle);
+FT_STATUS FTD2XX_CALL FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received);
+FT_STATUS FTD2XX_CALL FT_Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* written);
+FT_STATUS FTD2XX_CALL FT_Purge(FT_HANDLE handle, ULONG mask);
+FT_STATUS FTD2XX_CALL FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds, ULONG writeMilliseconds);
+FT_STATUS FTD2XX_CALL FT_GetQueueStatus(FT_HANDLE handle, DWORD* count);
+FT_STATUS FTD2XX_CALL FT_ResetDevice(FT_HANDLE handle);
 }

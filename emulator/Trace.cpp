@@ -12,7 +12,8 @@ bool Trace::Open(const std::string& path)
     Close();
     if (path.empty())
         return true;
-    file_ = std::fopen(path.c_str(), "a");
+    // Binary: lines end in a line feed alone on every system, as readers of the trace expect.
+    file_ = std::fopen(path.c_str(), "ab");
     if (!file_)
         return false;
     path_ = path;

@@ -57,8 +57,12 @@ void World::ConfigureStandardBus()
     ParseConfiguration("", settings, error);
     const std::string folder = StandardStateFolder();
     if (folder.empty()) {
+#if defined(_WIN32)
+        std::fprintf(stderr, "D2XX emulator: LOCALAPPDATA is not set; the chips are not kept between runs\n");
+#else
         std::fprintf(stderr, "D2XX emulator: neither XDG_STATE_HOME nor HOME is set; the chips are "
                              "not kept between runs\n");
+#endif
     } else if (!MakeStateFolder(folder, error)) {
         std::fprintf(stderr, "D2XX emulator: %s; the chips are not kept between runs\n", error.c_str());
     } else {

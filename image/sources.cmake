@@ -5,7 +5,12 @@ target_sources(quillet_core PRIVATE
   image/HexFile.cpp
   image/HexFileWriter.cpp
   image/HexRecord.cpp
-  image/HexTextFile.cpp
   image/MemoryListing.cpp
   image/ProcessorProfile.cpp
 )
+# Reading a HEX file refuses pipes and devices; that test is the system's own.
+if(WIN32)
+  target_sources(quillet_core PRIVATE image/HexTextFileWin32.cpp)
+else()
+  target_sources(quillet_core PRIVATE image/HexTextFile.cpp)
+endif()

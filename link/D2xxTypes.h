@@ -12,8 +12,16 @@
 
 using FT_HANDLE = void*;
 using FT_STATUS = std::uint32_t;
+#if defined(_WIN32)
+// As <windows.h> declares them, so that a file may include both (the window's system menu
+// does); unsigned long has 32 bits on Windows.
+using DWORD = unsigned long;
+using ULONG = unsigned long;
+#else
 using DWORD = std::uint32_t;
 using ULONG = std::uint32_t;
+#endif
+static_assert(sizeof(DWORD) == 4 && sizeof(ULONG) == 4);
 
 inline constexpr FT_STATUS FT_OK = 0;
 inline constexpr FT_STATUS FT_INVALID_HANDLE = 1;

@@ -45,6 +45,10 @@ inline constexpr int IDC_DEBUGGER = 1045;
 // Window frame. EXIT carries the dialog's OK id: leaving by EXIT ends the window with OK.
 inline constexpr int IDC_EXIT = 1;
 inline constexpr int IDC_PROGRESS = 1023;
+// <windows.h> defines IDC_HELP as a cursor resource; here the name means the HELP button.
+#ifdef IDC_HELP
+#undef IDC_HELP
+#endif
 inline constexpr int IDC_HELP = 1049;
 inline constexpr int IDC_REVISION = 1052;
 

@@ -3,12 +3,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <pty.h>
+#include <random>
 #include <sstream>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -20,7 +26,64 @@ std::string ReadAll(const std::filesystem::path& path)
     return text.str();
 }
 
+// A new folder of its own in the system's temporary folder.
+std::filesystem::path MakeTemporaryFolder()
+{
+    std::random_device random;
+    for (;;) {
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() / ("quillet-cli-" + std::to_string(random()));
+        if (std::filesystem::create_directory(folder))
+            return folder;
+    }
+}
+
+#if defined(_WIN32)
+// One argument as the C runtime's command-line parser splits it back out: quoted when it
+// holds a blank or a quote, its quotes and the backslashes before them escaped.
+std::string QuotedArgument(const std::string& argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+HANDLE InheritedFile(const std::string& path, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Standard output and error in text mode end their lines in CR LF; the tests compare lines.
+std::string WithLineFeeds(std::string text)
+{
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
+#endif
+
 } // namespace
+
+std::string AbsolutePath(const std::string& path)
+{
+    // Under wine a path such as /work/x names a folder of the current drive, which is Z: (the
+    // whole Unix tree) where the tests start, but not in the bench's folder on C:.
+    return std::filesystem::absolute(path).string();
+}
 
 Words OnBoard(std::initializer_list<const char*> work)
 {
@@ -31,8 +94,7 @@ Words OnBoard(std::initializer_list<const char*> work)
 
 CliBench::CliBench(int boards, const std::string& boardLines, const std::string& busLines)
 {
-    char pattern[] = "/tmp/quillet-cli-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
+    folder_ = MakeTemporaryFolder();
     config_ = folder_ / "bench.conf";
     trace_ = folder_ / "wire.trace";
     std::ofstream config(config_);
@@ -64,7 +126,7 @@ std::filesystem::path CliBench::StatePath(int device) const
 CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 {
     std::filesystem::remove(trace_);
-    std::vector<std::string> texts{binary};
+    std::vector<std::string> texts{AbsolutePath(binary)};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : texts)
@@ -72,6 +134,51 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     argv.push_back(nullptr);
     const std::string out = (folder_ / "stdout").string();
     const std::string err = (folder_ / "stderr").string();
+#if defined(_WIN32)
+    // No terminal to capture on Windows: standard error always goes to its file.
+    (void)atTerminal;
+    (void)argv;
+    std::string command;
+    for (const std::string& text : texts) {
+        if (!command.empty())
+            command += ' ';
+        command += QuotedArgument(text);
+    }
+    // Windows finds a DLL through PATH; the child inherits these for its run.
+    char oldPath[32768] = "";
+    GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+    SetEnvironmentVariableA("PATH", (AbsolutePath(libraryPath) + ";" + oldPath).c_str());
+    SetEnvironmentVariableA("D2XX_EMULATOR_CONFIG", config_.string().c_str());
+    SetEnvironmentVariableA("D2XX_EMULATOR_TRACE", trace_.string().c_str());
+    const HANDLE input = InheritedFile("NUL", GENERIC_READ, OPEN_EXISTING);
+    const HANDLE output = InheritedFile(out, GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE error = InheritedFile(err, GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    PROCESS_INFORMATION process{};
+    // Relative paths land in the bench's folder.
+    const BOOL started = CreateProcessA(texts[0].c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        folder_.string().c_str(), &startup, &process);
+    SetEnvironmentVariableA("PATH", oldPath);
+    for (HANDLE handle : {input, output, error})
+        CloseHandle(handle);
+    CliRun run;
+    if (!started)
+        return run;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    run.exitCode = static_cast<int>(exitCode);
+    run.out = WithLineFeeds(ReadAll(out));
+    run.err = WithLineFeeds(ReadAll(err));
+    return run;
+#else
 
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -110,6 +217,7 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     if (!atTerminal)
         run.err = ReadAll(err);
     return run;
+#endif
 }
 
 std::string CliBench::State(int device) const
@@ -155,9 +263,14 @@ Words CliBench::CommandWords() const
     return words;
 }
 
+std::string ReadFile(const std::filesystem::path& path)
+{
+    return ReadAll(path);
+}
+
 std::string Fixture(const std::string& name)
 {
-    return std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name;
+    return AbsolutePath(std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name);
 }
 
 std::vector<std::string> Lines(const std::string& text)

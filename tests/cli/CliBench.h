@@ -63,7 +63,8 @@ public:
     CliBench& operator=(const CliBench&) = delete;
 
     // Runs quillet in the bench's folder with standard input and output on no terminal,
-    // standard error on a pseudo-terminal if asked, as at a desk; each run gets a fresh trace.
+    // standard error on a pseudo-terminal if asked, as at a desk (on POSIX systems only); each
+    // run gets a fresh trace.
     CliRun Run(const std::vector<std::string>& arguments, bool atTerminal = false);
 
     // Where the runs look for the driver library.
@@ -89,8 +90,14 @@ private:
     std::filesystem::path trace_;
 };
 
+// `path` with its drive on Windows, unchanged elsewhere.
+std::string AbsolutePath(const std::string& path);
+
 // The path of a HEX fixture.
 std::string Fixture(const std::string& name);
+
+// A file's bytes as they stand.
+std::string ReadFile(const std::filesystem::path& path);
 
 // Lines of a text, without their line feeds.
 std::vector<std::string> Lines(const std::string& text);

@@ -53,11 +53,24 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
 const std::string kBlink = Fixture("blink84a.hex");
 // Commands that write name their board: the bench has four.
 const std::vector<std::string> kProgrammed{"program", kBlink, "--device", "0"};
+// The driver library's name on this system, which the help gives, and what a run without it
+// says: the system's reason, then where it looked.
+#if defined(_WIN32)
+constexpr char kDriverLibrary[] = "Ftd2xx.dll";
+constexpr char kNoDriver[] = "quillet: cannot load the D2XX driver library: LoadLibrary failed with error 126\n"
+                             "quillet: looked for Ftd2xx.dll beside quillet.exe, in the system folders and on PATH";
+#else
+constexpr char kDriverLibrary[] = "libftd2xx.so";
+constexpr char kNoDriver[] = "quillet: cannot load the D2XX driver library: libftd2xx.so: cannot open shared object "
+                             "file: No such file or directory\nquillet: looked for libftd2xx.so in LD_LIBRARY_PATH (";
+#endif
+const std::string kHelpDriverLine = std::string("(") + kDriverLibrary + ") is missing or incomplete";
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, OutcomeTest,
     ::testing::Values(
         OutcomeCase{"help", {"--help"}, kExitOk, "   7  verify: the target differs from the file", "", {}},
+        OutcomeCase{"helpNamesTheDriver", {"--help"}, kExitOk, kHelpDriverLine.c_str(), "", {}},
         OutcomeCase{"list", {"list"}, kExitOk, "4 device(s) attached:\n0    TVRA0001             TVR-IOA\n", "", {}},
         // Word 0 of the fixture is goto 5 (0x2805); words 1-3 are not in the file.
         OutcomeCase{"view", {"view", kBlink}, kExitOk, "Program Data:\n0000:   2805   3FFF   3FFF   3FFF\n", "", {}},
@@ -153,10 +166,21 @@ INSTANTIATE_TEST_SUITE_P(
                     "fault = block-ack-wrong part=config"},
         OutcomeCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile, "",
                     "Could not write no-such-folder/back.hex", OnBoard({READ_84A, DISCONNECT})},
-        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "",
-                    "quillet: cannot load the D2XX driver library: libftd2xx.so: cannot open shared object file: "
-                    "No such file or directory\nquillet: looked for libftd2xx.so in LD_LIBRARY_PATH (",
-                    {}, "", {}, true}),
+        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kNoDriver, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
+
+// A path that starts with a slash is a file, not a Windows-style "/option". The fixture's path
+// as the build gave it: under wine a Unix path, on Windows the same path without its drive.
+TEST(PathArgumentTest, ASlashPathIsAFile)
+{
+    CliBench bench;
+    std::string path = QUILLET_TEST_DATA_DIR "/hex/blink84a.hex";
+    if (path.size() > 1 && path[1] == ':')
+        path.erase(0, 2);
+    ASSERT_EQ(path[0], '/');
+    const CliRun run = bench.Run({"view", path});
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_NE(run.out.find("Program Data:\n0000:   2805"), std::string::npos) << run.out;
+}
 
 } // namespace

@@ -128,6 +128,11 @@ class FallbackTest : public ::testing::TestWithParam<FallbackCase> {};
 // can. The binding then names the file it took.
 TEST_P(FallbackTest, TakesTheFirstLibraryThatLoads)
 {
+#if defined(_WIN32)
+    // The open library and the folders searched for it exist on Linux only; Windows loads the
+    // vendor's Ftd2xx.dll by name, as the tests above show with the emulator's.
+    GTEST_SKIP() << "no open D2XX library on Windows";
+#endif
     const FallbackCase& c = GetParam();
     RecordingMessageSink sink;
     D2xxBinding binding(sink, c.name, c.fallbacks);
@@ -165,6 +170,11 @@ class LocationTest : public ::testing::TestWithParam<LocationCase> {};
 
 TEST_P(LocationTest, LooksBesideTheExecutableInstalledAndInTheBuildFolder)
 {
+#if defined(_WIN32)
+    // The open library and the folders searched for it exist on Linux only; Windows loads the
+    // vendor's Ftd2xx.dll by name, as the tests above show with the emulator's.
+    GTEST_SKIP() << "no open D2XX library on Windows";
+#endif
     const LocationCase& c = GetParam();
     EXPECT_EQ(OpenDriverLocations(c.executableFolder, c.libraryFolder), c.locations);
 }

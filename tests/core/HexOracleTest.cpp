@@ -3,9 +3,12 @@
 // every word a file supplies and its initial contents everywhere else.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "HexTestSupport.h"
 #include "image/HexFile.h"
@@ -14,16 +17,36 @@ namespace {
 
 constexpr std::size_t IMAGE_BYTES = 2 * FIRMWARE_IMAGE_ENTRIES; // HEX byte addresses 0x0000..0x464F
 
+// Runs srec_cat with `arguments` and returns the binary file it writes to `output`.
+std::string RunSrecCat(const std::string& arguments, const std::string& output)
+{
+    std::filesystem::remove(output);
+#if defined(_WIN32)
+    // Under wine, cmd.exe starts the build machine's srec_cat with `start /unix`, which neither
+    // waits for it nor reports how it ended. A script runs it and renames its output into place
+    // when it is whole; the test waits for that name.
+    const std::string script = output + ".sh";
+    std::ofstream(script, std::ios::binary) << "srec_cat " << arguments << " -o '" << output << ".part' -binary && mv '"
+                                            << output << ".part' '" << output << "'\n";
+    std::system(("start /unix /bin/sh " + script).c_str());
+    for (int waited = 0; waited < 300 && !std::filesystem::exists(output); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::filesystem::remove(script);
+    const std::string bytes = FileText(output);
+#else
+    const std::string command = "srec_cat " + arguments + " -o '" + output + "' -binary";
+    const std::string bytes = std::system(command.c_str()) == 0 ? FileText(output) : std::string();
+#endif
+    std::filesystem::remove(output);
+    return bytes;
+}
+
 // The file's bytes over the image's range as srec_cat reads them, holes filled with `fill`.
 std::string SrecCatBytes(const std::string& hexPath, int fill)
 {
-    const std::string output = QUILLET_TEST_BINARY_DIR "/srec_cat.bin";
-    const std::string command = "srec_cat '" + hexPath + "' -intel -crop 0 " + std::to_string(IMAGE_BYTES) +
-                                " -fill " + std::to_string(fill) + " 0 " + std::to_string(IMAGE_BYTES) +
-                                " -o '" + output + "' -binary";
-    const std::string bytes = std::system(command.c_str()) == 0 ? FileText(output) : std::string();
-    std::filesystem::remove(output);
-    return bytes;
+    return RunSrecCat("'" + hexPath + "' -intel -crop 0 " + std::to_string(IMAGE_BYTES) + " -fill " +
+                          std::to_string(fill) + " 0 " + std::to_string(IMAGE_BYTES),
+                      QUILLET_TEST_BINARY_DIR "/srec_cat.bin");
 }
 
 TEST(HexOracle, ImagesMatchSrecCat)

@@ -14,7 +14,7 @@ public:
         : path_(std::filesystem::temp_directory_path() / ("quillet-" + name + ".trace"))
     {
         std::filesystem::remove(path_);
-        EmuSetTraceFile(path_.c_str());
+        EmuSetTraceFile(path_.string().c_str());
     }
     ~TraceFile() { EmuSetTraceFile(nullptr); }
     TraceFile(const TraceFile&) = delete;
@@ -25,7 +25,7 @@ public:
     {
         EmuSetTraceFile(nullptr);
         std::filesystem::remove(path_);
-        EmuSetTraceFile(path_.c_str());
+        EmuSetTraceFile(path_.string().c_str());
     }
 
     std::vector<std::string> Lines() const
