@@ -169,8 +169,10 @@ int Summarize(const Invocation& invocation, Reporter& reporter, const std::vecto
         if (numbers)
             line += "  " + (run.result.serialNumber ? std::to_string(*run.result.serialNumber) : std::string("-"));
         reporter.Print(line);
-        boards += (boards.empty() ? "" : ",") +
-                  BoardFields(run.board).Add("exit_code", run.outcome.exitCode)
+        if (!boards.empty())
+            boards += ',';
+        boards += BoardFields(run.board)
+                      .Add("exit_code", run.outcome.exitCode)
                       .Add("status", ExitCodeName(run.outcome.exitCode))
                       .Text();
     }
