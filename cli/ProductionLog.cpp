@@ -4,13 +4,12 @@
 #include <chrono>
 #include <system_error>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/file.h>
-#include <unistd.h>
 #include <utility>
+
+#include "cli/PosixFileCalls.h"
 
 #include "QuilletVersion.h"
 #include "cli/Sha256.h"

@@ -2,10 +2,9 @@
 
 #include <cerrno>
 #include <system_error>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <utility>
+
+#include "cli/PosixFileCalls.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -165,8 +166,11 @@ class CounterFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/quillet-counter-XXXXXX";
-        folder_ = ::mkdtemp(pattern);
+        // A folder of its own under a random name (there is no mkdtemp on Windows).
+        do {
+            folder_ = std::filesystem::temp_directory_path() /
+                      ("quillet-counter-" + std::to_string(std::random_device{}()));
+        } while (!std::filesystem::create_directory(folder_));
         path_ = (folder_ / "counter").string();
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }

@@ -1,0 +1,82 @@
+#pragma once
+// The POSIX file calls the production log and the serial counter file rely on: open with
+// O_CLOEXEC, an exclusive flock, pread and pwrite at the start, fsync, gmtime_r, gethostname.
+// Windows gets them here over its C runtime and the Win32 calls that do the same.
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <ctime>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+// Windows has no close-on-exec flag for open; its place carries binary mode, which every file
+// opened here needs, so that line ends are written as they are.
+#ifndef O_CLOEXEC
+#define O_CLOEXEC _O_BINARY
+#endif
+
+inline constexpr int LOCK_EX = 2;
+inline constexpr int LOCK_UN = 8;
+
+// The whole file, exclusively, waiting for another holder as flock does.
+inline int flock(int fd, int operation)
+{
+    const HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (file == INVALID_HANDLE_VALUE) {
+        errno = EBADF;
+        return -1;
+    }
+    OVERLAPPED from{};
+    const BOOL done = operation == LOCK_UN ? UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &from)
+                                           : LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &from);
+    if (!done) {
+        errno = EIO;
+        return -1;
+    }
+    return 0;
+}
+
+inline int fsync(int fd)
+{
+    return _commit(fd);
+}
+
+inline ssize_t pread(int fd, void* buffer, std::size_t count, long long offset)
+{
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return -1;
+    return _read(fd, buffer, static_cast<unsigned>(count));
+}
+
+inline ssize_t pwrite(int fd, const void* buffer, std::size_t count, long long offset)
+{
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return -1;
+    return _write(fd, buffer, static_cast<unsigned>(count));
+}
+
+inline std::tm* gmtime_r(const std::time_t* seconds, std::tm* out)
+{
+    return gmtime_s(out, seconds) == 0 ? out : nullptr;
+}
+
+inline int gethostname(char* name, std::size_t size)
+{
+    DWORD length = static_cast<DWORD>(size);
+    return GetComputerNameA(name, &length) ? 0 : -1;
+}
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
