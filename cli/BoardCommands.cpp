@@ -118,7 +118,7 @@ int RunWriteVersion(const Invocation& invocation, Reporter& reporter)
     return RunOnBoard(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult&) -> Outcome {
         // WriteVersion has shown what happened in the window's words.
         if (WriteVersion(session.Link(), text) != 0)
-            return {EXIT_NO_BOARD, "The version text was not stored."};
+            return {EXIT_NO_BOARD, "The version text was not stored.", session.StreamCutHint()};
         return {EXIT_OK, "Version write complete."};
     });
 }

@@ -89,6 +89,12 @@ std::string BoardSession::ConnectHint(int result) const
     return hint + "; run 'quillet list' to see the attached boards";
 }
 
+std::string BoardSession::StreamCutHint() const
+{
+    return BoardName() + " stopped in the middle of a stream, and its download firmware may still be "
+                         "waiting for the rest: unplug and replug the board before its next command";
+}
+
 Outcome BoardSession::Connect()
 {
     // A device number the window would refuse is refused before anything is opened, with

@@ -52,6 +52,10 @@ public:
 
     // "device 5", "the board with serial number 'TVRA0001'", ...: the board this session opens.
     std::string BoardName() const;
+    // The line after a program, read or version stream that stopped half way. Nothing says
+    // that opening the device again reaches the download firmware behind the FIFO chip; if it
+    // does not, the firmware takes the next command's bytes as the rest of the stream.
+    std::string StreamCutHint() const;
 
 private:
     void SettleProcessor();

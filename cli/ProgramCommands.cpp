@@ -240,8 +240,10 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
             return numberFailure;
         result.fields.Add("config_word", static_cast<int>(outcome.configWord));
         result.configWord = outcome.configWord;
-        if (outcome.LostInStream())
+        if (outcome.LostInStream()) {
             LoseLink(session);
+            return {ProgramExitCode(outcome.stream), message, session.StreamCutHint()};
+        }
         return {ProgramExitCode(outcome.stream), message};
     };
     return RunOnBoards(invocation, reporter, work, facts.get());
@@ -273,7 +275,7 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
                                            reporter.Progress("verify", "Verifying"), PAUSE_AROUND_READ_MS);
         if (read != READ_DONE) {
             LoseLink(session);
-            return {EXIT_NO_BOARD, VerifyReadMessage(read)};
+            return {EXIT_NO_BOARD, VerifyReadMessage(read), session.StreamCutHint()};
         }
         auto image = std::make_unique<FirmwareImage>();
         if (!LoadHexImage(invocation.file, HexLoadMode::Programming, *image)) {

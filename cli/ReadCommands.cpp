@@ -68,7 +68,7 @@ int RunRead(const Invocation& invocation, Reporter& reporter)
         if (read != READ_DONE) {
             session.Driver().Close();
             session.MarkNotConnected();
-            return {EXIT_NO_BOARD, ReadStreamMessage(read)};
+            return {EXIT_NO_BOARD, ReadStreamMessage(read), session.StreamCutHint()};
         }
         session.Driver().Close();
 

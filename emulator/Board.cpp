@@ -46,21 +46,46 @@ std::uint16_t Board::ProcessorAnswer() const
     return static_cast<std::uint16_t>(settings_.processorAnswer);
 }
 
+std::string Board::FirmwareLine() const
+{
+    // An unplugged board powers up idle when it comes back.
+    if (!settings_.firmwareKeepsState || !attached_ || firmware_.Idle())
+        return {};
+    return firmware_.Describe();
+}
+
 void Board::SaveState()
 {
-    if (!changed_ || settings_.statePath.empty())
+    const std::string firmware = FirmwareLine();
+    if ((!changed_ && firmware == savedFirmware_) || settings_.statePath.empty())
         return;
     std::string error;
-    if (!SaveBoardState(settings_.statePath, chip_, version_, error))
+    if (!SaveBoardState(settings_.statePath, chip_, version_, firmware, error))
         std::fprintf(stderr, "D2XX emulator: %s\n", error.c_str());
     changed_ = false;
+    savedFirmware_ = firmware;
 }
 
 bool Board::LoadState(std::string& error)
 {
     if (settings_.statePath.empty() || !std::filesystem::exists(settings_.statePath))
         return true;
-    return LoadBoardState(settings_.statePath, chip_, version_, error);
+    TargetChip chip = chip_;
+    VersionText version = version_;
+    std::string firmware;
+    if (!LoadBoardState(settings_.statePath, chip, version, firmware, error))
+        return false;
+    // A firmware that resets on open starts idle, whatever an earlier run left.
+    if (settings_.firmwareKeepsState && !firmware.empty()) {
+        if (!firmware_.Restore(firmware)) {
+            error = settings_.statePath + ": not a firmware state: " + firmware;
+            return false;
+        }
+        savedFirmware_ = firmware;
+    }
+    chip_ = chip;
+    version_ = version;
+    return true;
 }
 
 } // namespace emulator

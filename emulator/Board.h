@@ -36,6 +36,7 @@ public:
     int Index() const { return index_; }
     const std::string& Serial() const { return settings_.serial; }
     const std::string& Description() const { return settings_.description; }
+    bool KeepsFirmwareState() const { return settings_.firmwareKeepsState; }
 
     bool Attached() const { return attached_; }
     // Counts plug-ins and unplugs: a handle opened before an unplug stays dead after the
@@ -52,7 +53,8 @@ public:
     std::uint16_t ProcessorAnswer() const;
     ArmedFailures& Armed() { return armed_; }
 
-    // The chip or the version text changed; SaveState writes them when a state file is set.
+    // The chip or the version text changed; SaveState writes them when a state file is set,
+    // with the firmware's place in a command or stream when the firmware keeps its state.
     void MarkChanged() { changed_ = true; }
     void SaveState();
     // Takes the memories and version text of the state file, if there is one. On an
@@ -60,6 +62,8 @@ public:
     bool LoadState(std::string& error);
 
 private:
+    std::string FirmwareLine() const;
+
     int index_;
     BoardSettings settings_;
     bool attached_;
@@ -70,6 +74,7 @@ private:
     DownloadFirmware firmware_;
     ArmedFailures armed_;
     bool changed_ = false;
+    std::string savedFirmware_; // the firmware line of the state file as last read or written
 };
 
 } // namespace emulator

@@ -56,7 +56,7 @@ bool ReplaceFile(const std::string& from, const std::string& to)
 } // namespace
 
 bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
-                    std::string& error)
+                    const std::string& firmware, std::string& error)
 {
     // Written beside the old file and renamed over it, so that a crash never leaves half a state;
     // the process number keeps two programs using the same board apart until the rename.
@@ -74,6 +74,8 @@ bool SaveBoardState(const std::string& path, const TargetChip& chip, const Versi
             std::snprintf(line, sizeof line, "cell %04X %04X\n", address, value);
             file << line;
         }
+        if (!firmware.empty())
+            file << "firmware " << firmware << "\n";
         if (!file) {
             error = "cannot write " + temporary;
             return false;
@@ -87,7 +89,7 @@ bool SaveBoardState(const std::string& path, const TargetChip& chip, const Versi
 }
 
 bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& version,
-                    std::string& error)
+                    std::string& firmware, std::string& error)
 {
     std::ifstream file(path);
     if (!file) {
@@ -96,6 +98,7 @@ bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& vers
     }
     TargetChip loaded(chip.Profile().kind);
     VersionText loadedVersion = version;
+    std::string loadedFirmware;
     int number = 0;
     for (std::string line; std::getline(file, line);) {
         ++number;
@@ -111,6 +114,10 @@ bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& vers
             const std::optional<unsigned long> address = ParseNumber("0x" + words[1]);
             const std::optional<unsigned long> value = ParseNumber("0x" + words[2]);
             good = address && value && loaded.SetCell(static_cast<unsigned>(*address), static_cast<unsigned>(*value));
+        } else if (words[0] == "firmware" && words.size() > 1 && loadedFirmware.empty()) {
+            for (std::size_t i = 1; i < words.size(); ++i)
+                loadedFirmware += (i > 1 ? " " : "") + words[i];
+            good = true;
         }
         if (!good) {
             error = path + ":" + std::to_string(number) + ": not a state line for a " +
@@ -120,6 +127,7 @@ bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& vers
     }
     chip = loaded;
     version = loadedVersion;
+    firmware = loadedFirmware;
     return true;
 }
 

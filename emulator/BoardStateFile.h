@@ -11,10 +11,13 @@ namespace emulator {
 //   processor 16F84A
 //   version 54565220...            (the 16 stored characters, two hex digits each)
 //   cell 0000 2805                 (address and value, only cells that are not erased)
+//   firmware program-stream ...    (only from a firmware that keeps its state across opens
+//                                   and stopped in the middle of something; empty: none)
 bool SaveBoardState(const std::string& path, const TargetChip& chip, const VersionText& version,
-                    std::string& error);
+                    const std::string& firmware, std::string& error);
 // A file for another processor is refused, so a chip never takes memories it cannot have.
+// `firmware` gets the firmware line's words, or stays empty.
 bool LoadBoardState(const std::string& path, TargetChip& chip, VersionText& version,
-                    std::string& error);
+                    std::string& firmware, std::string& error);
 
 } // namespace emulator

@@ -99,7 +99,8 @@ FT_STATUS Bus::OpenBoard(int index, HandleId& handle)
     Board& board = *boards_[static_cast<std::size_t>(index)];
     handle = nextHandle_++;
     handles_[handle] = Handle{index, board.Generation()};
-    board.Firmware().Reset();
+    if (!board.KeepsFirmwareState())
+        board.Firmware().Reset();
     return FT_OK;
 }
 

@@ -109,6 +109,14 @@ bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& v
         (key == "usb-frame" ? settings_.usbFrame : settings_.usbLatency) = static_cast<unsigned>(*milliseconds);
         return true;
     }
+    if (key == "firmware") {
+        if (value != "resets-on-open" && value != "keeps-state") {
+            error = "firmware must be resets-on-open or keeps-state";
+            return false;
+        }
+        settings_.firmwareKeepsState = value == "keeps-state";
+        return true;
+    }
     if (key == "boards") {
         boardCount_ = ParseNumber(value);
         if (!boardCount_ || *boardCount_ > static_cast<unsigned long>(BOARD_LIMIT)) {

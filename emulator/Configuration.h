@@ -36,6 +36,9 @@ struct BoardSettings {
     RevisionText revision{};
     bool attached = true;
     std::string statePath; // empty: the chip and version text live only as long as the process
+    // Whether the download firmware stays in the middle of a command or stream when the
+    // device is opened again (and, with a state file, between runs); else opening resets it.
+    bool firmwareKeepsState = false;
 };
 
 // A fault line as written; it is checked when parsed and applied when the bus is built.
@@ -54,6 +57,7 @@ struct BusSettings {
     std::optional<unsigned> usbFrame;   // milliseconds
     std::optional<unsigned> usbLatency; // milliseconds
     std::optional<std::string> tracePath;
+    std::optional<bool> firmwareKeepsState; // every board's firmwareKeepsState
     std::vector<BoardSettings> boards;
     std::vector<FaultLine> faults;
 };

@@ -1,6 +1,8 @@
 #include "emulator/DownloadFirmware.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <sstream>
 
 #include "emulator/Board.h"
 #include "emulator/FaultSet.h"
@@ -23,6 +25,71 @@ void DownloadFirmware::Reset()
 {
     state_ = State::Command;
     unit_.clear();
+}
+
+namespace {
+
+constexpr const char* STATE_NAMES[] = {"command", "version-text", "program-stream", "read-stream"};
+
+} // namespace
+
+// "program-stream 0102 5 0 0 0 84A 0 0": the state, the nibble bytes of the unfinished unit
+// ("-" for none, two hex digits a byte), the program blocks received in each part, and the
+// read stream's layout, part and block.
+std::string DownloadFirmware::Describe() const
+{
+    std::string unit;
+    char digits[3];
+    for (std::uint8_t byte : unit_) {
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        unit += digits;
+    }
+    std::ostringstream line;
+    line << STATE_NAMES[static_cast<int>(state_)] << ' ' << (unit.empty() ? "-" : unit);
+    for (unsigned blocks : programBlocks_)
+        line << ' ' << blocks;
+    line << ' ' << (layout_.programBlocks == READ_LAYOUT_877.programBlocks ? "877" : "84A") << ' '
+         << static_cast<int>(readPart_) << ' ' << readBlock_;
+    return line.str();
+}
+
+bool DownloadFirmware::Restore(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string stateName, unit, layoutName;
+    std::array<unsigned, 4> blocks{};
+    int part = 0;
+    unsigned block = 0;
+    words >> stateName >> unit >> blocks[0] >> blocks[1] >> blocks[2] >> blocks[3] >> layoutName >> part >> block;
+    std::string rest;
+    if (!words || (words >> rest) || (layoutName != "84A" && layoutName != "877"))
+        return false;
+    const auto found = std::find_if(std::begin(STATE_NAMES), std::end(STATE_NAMES),
+                                    [&](const char* name) { return stateName == name; });
+    if (found == std::end(STATE_NAMES) || part < 0 || part > static_cast<int>(StreamPart::Closing))
+        return false;
+    std::vector<std::uint8_t> bytes;
+    if (unit != "-") {
+        if (unit.size() % 2 != 0 || unit.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+            return false;
+        for (std::size_t i = 0; i < unit.size(); i += 2)
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(unit.substr(i, 2), nullptr, 16)));
+    }
+    DownloadFirmware restored(board_, faults_);
+    restored.state_ = static_cast<State>(found - std::begin(STATE_NAMES));
+    restored.layout_ = layoutName == "877" ? READ_LAYOUT_877 : READ_LAYOUT_84A;
+    restored.readPart_ = static_cast<StreamPart>(part);
+    restored.readBlock_ = block;
+    // A whole unit would have been handled when its last byte came.
+    if (bytes.size() >= restored.UnitSize() || block >= std::max(1u, restored.ReadPartBlocks(restored.readPart_)))
+        return false;
+    state_ = restored.state_;
+    unit_ = bytes;
+    programBlocks_ = blocks;
+    layout_ = restored.layout_;
+    readPart_ = restored.readPart_;
+    readBlock_ = restored.readBlock_;
+    return true;
 }
 
 std::size_t DownloadFirmware::UnitSize() const

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "emulator/Fault.h"
@@ -20,10 +21,18 @@ class DownloadFirmware {
 public:
     DownloadFirmware(Board& board, FaultSet& faults);
 
-    // Back to waiting for a command word, as after power-up. A real board's firmware gives
-    // up a stalled stream on its own time-out; the emulator does so when the device is
-    // opened again, which every operation of the program does first.
+    // Back to waiting for a command word, as after power-up. Whether opening the device
+    // gets there too is not known of a real board: by default the emulator resets the
+    // firmware on every open, which every operation of the program does first; a bus with
+    // "firmware = keeps-state" resets it only on power-up (plugging the board in).
     void Reset();
+
+    // Waiting for a command word, with nothing of one received.
+    bool Idle() const { return state_ == State::Command && unit_.empty(); }
+    // Where the firmware stands, as one line of words for a state file, and back; Restore
+    // refuses a line it cannot take and leaves the firmware as it was.
+    std::string Describe() const;
+    bool Restore(const std::string& line);
 
     // Bytes written by the PC at `now`.
     void Receive(const std::uint8_t* bytes, std::size_t count, std::uint64_t now);

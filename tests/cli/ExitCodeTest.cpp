@@ -2,6 +2,7 @@
 // the text that explains it and every command word that crossed the wire.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -168,6 +169,54 @@ INSTANTIATE_TEST_SUITE_P(
                     "Could not write no-such-folder/back.hex", OnBoard({READ_84A, DISCONNECT})},
         OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kNoDriver, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
+
+// A board whose download firmware is not reset by opening the device: after a stream that
+// stopped half way, every later run fails with the advice to replug, none reports success,
+// until the board is unplugged and plugged in again (its firmware line leaves the state file).
+TEST(InterruptedStreamTest, NothingSucceedsUntilTheBoardIsReplugged)
+{
+    const std::string kReplug = "unplug and replug the board before its next command";
+    struct Case {
+        const char* name;
+        const char* fault;
+        std::vector<std::string> arguments;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"program block unacknowledged", "block-ack-missing part=program block=5", kProgrammed, kExitProgramFailed},
+        {"program block cut short", "write-short stream=program part=program block=3 count=20", kProgrammed, kExitNoBoard},
+        {"read block short twice", "block-short part=program block=2 times=2", {"read", "--device", "0"}, kExitNoBoard},
+        {"verify block short twice", "block-short part=program block=2 times=2", {"verify", kBlink, "--device", "0"}, kExitNoBoard},
+        {"version text cut short", "write-short command=CMD_WRITE_VERSION at=data count=10",
+         {"write-version", "CUT", "--device", "0"}, kExitNoBoard},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CliBench bench(1, std::string("fault = ") + c.fault, "firmware = keeps-state");
+        const CliRun cut = bench.Run(c.arguments);
+        EXPECT_EQ(cut.exitCode, c.exitCode) << cut.err;
+        EXPECT_NE(cut.err.find(kReplug), std::string::npos) << cut.err;
+
+        // The fault is gone; the firmware still waits for the rest of its stream.
+        std::string config = ReadFile(bench.Config());
+        config.erase(config.find("fault = "), std::string("fault = ").size() + std::string(c.fault).size());
+        std::ofstream(bench.Config()) << config;
+        for (int run = 0; run < 6; ++run) {
+            const CliRun next = bench.Run(run % 2 == 0 ? std::vector<std::string>{"info", "--device", "0"} : kProgrammed);
+            EXPECT_NE(next.exitCode, kExitOk) << "run " << run << ": " << next.out;
+            EXPECT_NE(next.err.find("unplug and replug"), std::string::npos) << next.err;
+        }
+
+        // Replugged: the board answers again.
+        const std::filesystem::path state = bench.Folder() / "board0.state";
+        std::string kept;
+        for (const std::string& line : Lines(ReadFile(state)))
+            if (line.rfind("firmware ", 0) != 0)
+                kept += line + "\n";
+        std::ofstream(state) << kept;
+        EXPECT_EQ(bench.Run({"info", "--device", "0"}).exitCode, kExitOk);
+    }
+}
 
 // A path that starts with a slash is a file, not a Windows-style "/option". The fixture's path
 // as the build gave it: under wine a Unix path, on Windows the same path without its drive.

@@ -1,5 +1,7 @@
 // The emulated target chip where the program's own tests do not reach it: the cells a
 // program stream may not change, and code protection.
+#include <cstdio>
+#include <fstream>
 #include <utility>
 
 #include "EmulatorTestSupport.h"
@@ -123,3 +125,58 @@ TEST_F(EmulatorTest, Protected877RangesReadAsZero)
 }
 
 } // namespace
+
+// Whether opening the device reaches the download firmware is not known of a real board. By
+// default opening resets it; with "firmware = keeps-state" a half-sent program block is still
+// waiting for its rest after the device is opened again, and in the next run too when the
+// board has a state file, until the board is unplugged and plugged in.
+TEST_F(EmulatorTest, FirmwareKeepsItsPlaceAcrossOpensOnlyWhenConfiguredTo)
+{
+    const std::string stateFile = ::testing::TempDir() + "keeps-state-board.state";
+    std::remove(stateFile.c_str());
+    const std::string board = "[board]\nserial = TVRA0001\ndescription = TVR-IOA\nstate = " + stateFile + "\n";
+    const auto halfABlock = [] {
+        FT_HANDLE handle = OpenBySerial("TVRA0001");
+        EXPECT_EQ(ACK, Command(handle, CMD_PROGRAM_84A));
+        Write(handle, WordBytes(0x0000)); // the block's address and 2 of its 8 words
+        Write(handle, WordBytes(0x2805));
+        Write(handle, WordBytes(0x0000));
+        FT_Close(handle);
+    };
+    const auto pingAnswer = [] {
+        FT_HANDLE handle = OpenBySerial("TVRA0001");
+        const Bytes answer = Command(handle, CMD_PING);
+        FT_Close(handle);
+        return answer;
+    };
+
+    for (const char* mode : {"resets-on-open", "keeps-state"}) {
+        SCOPED_TRACE(mode);
+        const bool keeps = std::string(mode) == "keeps-state";
+        Configure(std::string("firmware = ") + mode + "\n" + board);
+        halfABlock();
+        EXPECT_EQ(keeps ? Bytes{} : ACK, pingAnswer());
+        // The ping's bytes went into the block; a new run of the program finds it still waiting.
+        Configure(std::string("firmware = ") + mode + "\n" + board);
+        EXPECT_EQ(keeps ? Bytes{} : ACK, pingAnswer());
+        // Power-up: the firmware waits for a command word again.
+        ASSERT_EQ(0, EmuSetAttached(0, 0));
+        ASSERT_EQ(0, EmuSetAttached(0, 1));
+        EXPECT_EQ(ACK, pingAnswer());
+    }
+    // What the state file keeps of a firmware in the middle of a block is refused when bad.
+    Configure("firmware = keeps-state\n" + board);
+    halfABlock();
+    Configure("");
+    std::string text, kept;
+    {
+        std::ifstream file(stateFile);
+        for (std::string line; std::getline(file, line);)
+            (line.rfind("firmware ", 0) == 0 ? kept : text) += line + "\n";
+    }
+    EXPECT_EQ("firmware program-stream 000000000500080200000000 0 0 0 0 84A 0 0\n", kept);
+    std::ofstream(stateFile) << text << "firmware read-stream - 0 0 0 0 84A 0 99\n";
+    Configure("firmware = keeps-state\n" + board);
+    EXPECT_EQ(ACK, pingAnswer()); // a state file the board cannot take: it starts as configured
+    std::remove(stateFile.c_str());
+}
