@@ -104,6 +104,7 @@ struct ConnectCase {
     Messages messages;
     std::vector<ProcessorAnswer> answers;
     int processorRequests;
+    bool connected = true; // the device left open and the link not marked lost
 };
 
 TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
@@ -115,9 +116,20 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         // The version failure closes the device, so both processor requests fail on it without
         // reaching the wire, and the last one leaves the status at "Not connected.".
         {"version of 20 bytes", "answer-short command=CMD_GET_VERSION count=20", 0, "Not connected.",
-         nullptr, {"Error: Only 20 of 32 bytes returned.", kNoProcessor, kNoProcessor}, {}, 0},
+         nullptr, {"Error: Only 20 of 32 bytes returned.", kNoProcessor, kNoProcessor}, {}, 0, false},
+        {"version unanswered", "ack-missing command=CMD_GET_VERSION", 0, "Not connected.", nullptr,
+         {"No response to request: Get Version", kNoProcessor, kNoProcessor}, {}, 0, false},
+        {"version unreadable", "read-fails command=CMD_GET_VERSION at=answer", 0, "Not connected.", nullptr,
+         {"Error reading version.", kNoProcessor, kNoProcessor}, {}, 0, false},
         {"ping answered 0xA5A4", "answer-wrong command=CMD_PING value=0xA5A4", CONNECT_NO_PING,
-         "Device not responding to ping.", "VER", {}, {}, 0},
+         "Device not responding to ping.", "VER", {}, {}, 0, false},
+        // Pinged twice, then given up.
+        {"ping never acknowledged", "ack-missing command=CMD_PING", CONNECT_NO_PING,
+         "Device not responding to ping.", "VER", {"Error 5"}, {}, 0, false},
+        {"ping acknowledged on the retry", "ack-missing command=CMD_PING times=1", 0, nullptr, nullptr, {},
+         {PROCESSOR_16F84A}, 1},
+        {"ping answer unreadable", "read-fails command=CMD_PING at=answer", CONNECT_NO_PING,
+         "Device not responding to ping.", "VER", {"Read Error"}, {}, 0, false},
         {"no revision", "answer-missing command=CMD_GET_REVISION", 0, nullptr, "V---", {},
          {PROCESSOR_16F84A}, 1},
         {"revision of zeros", "answer-zero command=CMD_GET_REVISION", 0, nullptr, "VVER", {},
@@ -128,7 +140,7 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         {"a 16F877 reported", "processor-answer value=16F877", 0, nullptr, nullptr, {},
          {PROCESSOR_16F877}, 1},
         {"connect never acknowledged", "ack-missing command=CMD_CONNECT", SEND_WRONG_ACK,
-         "Failed to open. (CN)", "VER", {}, {}, 0},
+         "Failed to open. (CN)", "VER", {}, {}, 0, false},
     };
     for (const ConnectCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,6 +159,10 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         EXPECT_EQ(sink.messages, c.messages);
         EXPECT_EQ(host.processorAnswers, c.answers);
         EXPECT_EQ(trace.CountWrites(kGetProcessor) - before, c.processorRequests);
+        EXPECT_EQ(driver.IsDeviceOpen(), c.connected);
+        if (!c.connected) {
+            EXPECT_GT(host.markedNotConnected, 0);
+        }
         driver.Close();
     }
 }

@@ -54,6 +54,8 @@ TEST(NibbleFraming, PadsAndCutsTextFields)
     // U+20AC (euro sign) does not fit in 8 bits: '?' (0x3F), not its low byte 0xAC.
     // U+00E9 (e acute) does, as the byte 0xE9.
     EXPECT_EQ(EncodeText(u"\u20AC\u00E9", 2), (Bytes{0x0F, 0x03, 0x09, 0x0E}));
+    // The edge: U+00FF is the byte 0xFF, U+0100 the first that does not fit.
+    EXPECT_EQ(EncodeText(u"\u00FF\u0100", 2), (Bytes{0x0F, 0x0F, 0x0F, 0x03}));
     EXPECT_EQ(EncodeText(u"0123456789ABCDEFGH", VERSION_TEXT_LENGTH).size(), 32u);
 
     const std::uint8_t revision[] = {0x01, 0x03, 0x02, 0x03, 0x00, 0x00, 0x09, 0x03}; // "12", 0, "9"
