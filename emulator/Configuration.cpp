@@ -200,6 +200,8 @@ bool ConfigurationParser::Finish(std::string& error)
     } else if (!sawBoardSection_) {
         settings_.boards = {StandardBoard(0), StandardBoard(1)};
     }
+    for (BoardSettings& board : settings_.boards)
+        board.firmwareKeepsState = settings_.firmwareKeepsState.value_or(false);
     return true;
 }
 

@@ -57,7 +57,7 @@ struct BusSettings {
     std::optional<unsigned> usbFrame;   // milliseconds
     std::optional<unsigned> usbLatency; // milliseconds
     std::optional<std::string> tracePath;
-    std::optional<bool> firmwareKeepsState; // every board's firmwareKeepsState
+    std::optional<bool> firmwareKeepsState; // set in every board's settings by the parser
     std::vector<BoardSettings> boards;
     std::vector<FaultLine> faults;
 };

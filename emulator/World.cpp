@@ -105,10 +105,7 @@ int World::Apply(const BusSettings& settings)
     usb.Set(settings.usbCost.value_or(usb.Enabled()), settings.usbFrame.value_or(usb.FrameMilliseconds()),
             settings.usbLatency.value_or(usb.LatencyMilliseconds()));
     faults.Clear();
-    std::vector<BoardSettings> boards = settings.boards;
-    for (BoardSettings& board : boards)
-        board.firmwareKeepsState = settings.firmwareKeepsState.value_or(false);
-    bus.Build(boards);
+    bus.Build(settings.boards);
     for (const Fault& fault : parsed)
         Apply(fault);
     clock.Reset();

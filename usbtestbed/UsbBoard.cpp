@@ -139,7 +139,8 @@ std::vector<std::uint8_t> UsbBoard::BulkIn(std::size_t capacity, std::uint64_t s
 
 void UsbBoard::Claimed()
 {
-    board_.Firmware().Reset();
+    if (!board_.KeepsFirmwareState())
+        board_.Firmware().Reset();
 }
 
 } // namespace usbtestbed
