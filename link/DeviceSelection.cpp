@@ -85,9 +85,10 @@ DeviceListResult ListDeviceNames(D2xxBinding& driver, int openMethod, DWORD& cou
     // boards plugged in between the two calls, each with its buffer, then a null entry.
     const std::size_t entries = std::size_t{counted} + SPARE_LIST_ENTRIES;
     std::vector<std::array<char, FT_LIST_BUFFER_SIZE>> buffers(entries);
-    std::vector<char*> list(entries + 1, nullptr);
-    for (std::size_t index = 0; index < entries; ++index)
-        list[index] = buffers[index].data();
+    std::vector<char*> list;
+    for (auto& buffer : buffers)
+        list.push_back(buffer.data());
+    list.push_back(nullptr);
 
     const DWORD flags = FT_LIST_ALL | (openMethod == OPEN_BY_DESCRIPTION ? FT_OPEN_BY_DESCRIPTION
                                                                          : FT_OPEN_BY_SERIAL_NUMBER);
