@@ -108,7 +108,17 @@ TEST(HexLoad, NoNameAndUnreadableFiles)
         EXPECT_FALSE(LoadHexImage(path, HexLoadMode::Listing, image)) << path;
         EXPECT_EQ(image, FirmwareImage()) << path;
     }
+    // An empty file, and one of exactly the largest size, are read (and hold no record).
+    std::filesystem::resize_file(huge, 16u * 1024u * 1024u);
+    const std::string empty = QUILLET_TEST_BINARY_DIR "/empty.hex";
+    std::ofstream{empty}.close();
+    for (const std::string& path : {empty, huge}) {
+        EXPECT_NE(CheckHexFile(path, TargetProcessor::PIC16F877, {}), HEX_CANNOT_OPEN) << path;
+        FirmwareImage image;
+        EXPECT_TRUE(LoadHexImage(path, HexLoadMode::Listing, image)) << path;
+    }
     std::filesystem::remove(huge);
+    std::filesystem::remove(empty);
 }
 
 } // namespace
