@@ -6,17 +6,32 @@
 
 #include "emulator/EmulatorControl.h"
 
+#if defined(_WIN32)
+#include <process.h>
+inline int ProcessId() { return _getpid(); }
+#else
+#include <unistd.h>
+inline int ProcessId() { return static_cast<int>(::getpid()); }
+#endif
+
 // Points the emulator's trace at a fresh temporary file for the life of the object, and
 // reads back the calls and the bytes that crossed the wire.
 class TraceFile {
 public:
+    // Named after the process too: the same test of another build tree may run meanwhile.
     explicit TraceFile(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() / ("quillet-" + name + ".trace"))
+        : path_(std::filesystem::temp_directory_path() /
+                ("quillet-" + name + "-" + std::to_string(ProcessId()) + ".trace"))
     {
         std::filesystem::remove(path_);
         EmuSetTraceFile(path_.string().c_str());
     }
-    ~TraceFile() { EmuSetTraceFile(nullptr); }
+    ~TraceFile()
+    {
+        EmuSetTraceFile(nullptr);
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
     TraceFile(const TraceFile&) = delete;
     TraceFile& operator=(const TraceFile&) = delete;
 
