@@ -40,6 +40,9 @@ TEST(HexCheck, RecordsGiveTheirResultConfigurationAndWords)
     const ReadCase cases[] = {
         {"only lines starting with a colon are records", "text\n\n  " + bad, OK, OK, {}, {{0, 0x3FFF}}},
         {"reading goes on after an end record", ":00000001FF\n" + bad, CS, CS, {}, {{0, 0x2805}}},
+        // a lone colon is a record only with its line feed
+        {"lone colon with its line feed", ":00000001FF\n:\n", CS, CS, {}, {}},
+        {"lone colon at the very end", ":00000001FF\n:", OK, OK, {}, {}},
         {"lower-case digits, carriage returns", ":02400e00f23f7f\r\n", OK, OK, {BLINK_CONFIG}, {{0x2007, 0x3FF2}}},
         {"record longer than 41 bytes", longRecord, OK, OK, {}, {{0x001F, 0}}},
         {"checksum error wins over too large", Record(FIRST_PAST_84A, DATA, {0, 0}) + bad, CS, CS, {}, {}},

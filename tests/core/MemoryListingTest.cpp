@@ -39,6 +39,11 @@ TEST(ReadListing, LinesOfBothProcessors)
     FirmwareImage target;
     target.Fill(0);
     target.Set(0x0000, 0x2805);              // goto 0x005 at the reset vector
+    for (int i = 1; i < 4; ++i) {
+        target.Set(i, 0x0011 * i);                     // every column of a group its own word
+        target.Set(ID_WORDS_ADDRESS + i, i);
+        target.Set(EEPROM_ADDRESS + i, 0x11 * i + 0x30);
+    }
     target.Set(0x03FF, 0x3FFF);              // the 16F84A's last program word, erased
     target.Set(CONFIG_WORD_ADDRESS, 0x3FF2); // CP off, power-up timer on, watchdog off, HS
     target.Set(EEPROM_ADDRESS, 0x12);        // first EEPROM byte
@@ -46,11 +51,12 @@ TEST(ReadListing, LinesOfBothProcessors)
 
     const Lines small = ReadListing(target, TargetProcessor::PIC16F84A);
     ASSERT_EQ(small.size(), 276u); // 256 program, heading, 2, heading, 16 EEPROM
-    EXPECT_EQ(small[0], "0000:   2805   0000   0000   0000");
+    EXPECT_EQ(small[0], "0000:   2805   0011   0022   0033");
     EXPECT_EQ(small[255], "03FC:   0000   0000   0000   3FFF");
+    EXPECT_EQ(small[257], "2000:   0000   0001   0002   0003");
     EXPECT_EQ(small[258], "2004:   0000   0000   0000   3FF2");
     EXPECT_EQ(small[259], "EEPROM Data:");
-    EXPECT_EQ(small[260], "2100:    12    00    00    00   (0..3)");
+    EXPECT_EQ(small[260], "2100:    12    41    52    63   (0..3)");
     EXPECT_EQ(small[275], "213C:    00    00    00    00   (60..63)");
 
     const Lines large = ReadListing(target, TargetProcessor::PIC16F877);
