@@ -130,6 +130,9 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
          {PROCESSOR_16F84A}, 1},
         {"ping answer unreadable", "read-fails command=CMD_PING at=answer", CONNECT_NO_PING,
          "Device not responding to ping.", "VER", {"Read Error"}, {}, 0, false},
+        // What the ping's answer brought beyond its word is no part of the revision.
+        {"ping answer with two bytes more", "answer-bytes command=CMD_PING bytes=05,0A,05,0A,01,02", 0, nullptr,
+         "V1.03", {}, {PROCESSOR_16F84A}, 1},
         {"no revision", "answer-missing command=CMD_GET_REVISION", 0, nullptr, "V---", {},
          {PROCESSOR_16F84A}, 1},
         {"revision of zeros", "answer-zero command=CMD_GET_REVISION", 0, nullptr, "VVER", {},
