@@ -265,7 +265,7 @@ private slots:
             QCOMPARE(w.f.Enabled(), QList<int>{});
             QCOMPARE(cursorShown(), expectedCursor);
             if (restartsBar && paused.size() == 1)
-                QCOMPARE((QList<int>{bar->minimum(), bar->value()}), (QList<int>{0, 0}));
+                QCOMPARE((QList<int>{bar->minimum(), bar->value(), bar->maximum()}), (QList<int>{0, 0, 100}));
         };
         w.f.sink.whileShown = [&](const std::string&) {
             QCOMPARE(w.f.Enabled(), QList<int>{});
