@@ -84,6 +84,15 @@ private slots:
         f.Click(IDC_CONNECT); // the chosen board, which takes its processor from the answer
         QVERIFY(f.IsChecked(IDC_16F877));
         QVERIFY(f.IsEnabled(IDC_BROWN_OUT) && f.IsEnabled(IDC_CP_1000));
+        // Search lets a connected board go; the 16F84A's answer takes the 16F877's options away.
+        QCOMPARE(Search(f, 1), (QStringList{"1", "2 device(s) attached:", "0", "1"}));
+        QCOMPARE(f.Text(IDC_CONNECT), QStringLiteral("Connect"));
+        QVERIFY(!f.Window().IsConnected());
+        QCOMPARE(EmuIsOpen(1), 0);
+        QCOMPARE(f.Enabled(), kIdleButtons);
+        f.Click(IDC_CONNECT);
+        QVERIFY(f.IsChecked(IDC_16F84A));
+        QVERIFY(!f.IsEnabled(IDC_BROWN_OUT) && !f.IsEnabled(IDC_CP_1000));
         f.Click(IDC_CONNECT);
 
         QCOMPARE(EmuConfigure("[bus]\nboards = 3\n"), 0);
