@@ -11,6 +11,7 @@
 #include "WindowFixture.h"
 #include "app/CTargetSelectDlg.h"
 #include "emulator/EmulatorControl.h"
+#include "support/TraceFile.h"
 
 namespace {
 
@@ -23,11 +24,13 @@ QStringList Search(WindowFixture& f, int row = -1)
     QStringList seen;
     QTimer answer; // dies with the call, so it never fires into a later test
     answer.setSingleShot(true);
-    QObject::connect(&answer, &QTimer::timeout, [&seen, row] {
+    QList<int> enabledMeanwhile;
+    QObject::connect(&answer, &QTimer::timeout, [&seen, &enabledMeanwhile, &f, row] {
         auto* dialog = dynamic_cast<CTargetSelectDlg*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Target Select Dialog"));
+        enabledMeanwhile = f.Enabled();
         seen << QString::number(dialog->List()->currentRow());
         for (int line = 0; line < dialog->List()->count(); ++line)
             seen << dialog->List()->item(line)->text();
@@ -39,6 +42,8 @@ QStringList Search(WindowFixture& f, int row = -1)
     });
     answer.start(0);
     f.Click(IDC_SEARCH);
+    // The main window's buttons wait for the choice.
+    QTest::qVerify(enabledMeanwhile.isEmpty(), "enabledMeanwhile.isEmpty()", "", __FILE__, __LINE__);
     return seen;
 }
 
@@ -64,7 +69,9 @@ private slots:
         f.Click(IDC_WRITE_VERSION);
         QCOMPARE(f.sink.messages, Messages{"Version write complete."});
 
+        TraceFile trace("window-disconnect");
         f.Click(IDC_CONNECT); // Disconnect
+        QCOMPARE(trace.CountWrites("0B 0A 05 0A"), 1); // CMD_DISCONNECT, which lets the board go
         QCOMPARE(f.Text(IDC_CONNECT), QStringLiteral("Connect"));
         QCOMPARE(f.Text(IDC_REVISION), QStringLiteral("VER"));
         QCOMPARE(f.Enabled(), kIdleButtons);
