@@ -6,6 +6,7 @@
 #include <fstream>
 #include <future>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -347,6 +348,57 @@ TEST(MultiBoard, ALogThatCannotBeWrittenFailsTheRun)
     EXPECT_EQ(run.exitCode, kExitOutputFile) << run.out << run.err;
     EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): Cannot write the log file /dev/full"), std::string::npos)
         << run.err;
+}
+
+} // namespace
+
+namespace {
+
+// Serial numbers need be neither unique nor present: boards that share one, or have none, are
+// told apart by device number, where a run opens them and in the options a write offers.
+TEST(MultiBoard, SharedAndMissingSerialNumbers)
+{
+    CliBench bench(4, "", "fault = ack-wrong command=CMD_CONNECT board=3");
+    std::string config = ReadFile(bench.Config());
+    for (const auto& [from, to] : {std::pair{"serial = TVRB0001", "serial = TVRA0001"},
+                                   {"description = TVR-IOB", "description = TVR-IOB bench"}, // board 1's alone
+                                   {"serial = TVRA0002", "serial ="}})
+        config.replace(config.find(from), std::string(from).size(), to);
+    std::ofstream(bench.Config()) << config;
+
+    const CliRun offered = bench.Run({"erase"});
+    EXPECT_EQ(offered.exitCode, kExitUsage);
+    EXPECT_EQ(offered.err, "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
+                           "  --device 0               device 0, TVR-IOA\n"
+                           "  --description 'TVR-IOB bench' device 1, TVR-IOB bench\n"
+                           "  --device 2               device 2, TVR-IOA\n"
+                           "  --serial TVRB0002        device 3, TVR-IOB\n");
+
+    // Each board its own chip, as its processor shows; the one with a serial number of its own
+    // is opened by it, as its failure says.
+    const CliRun run = bench.Run({"blank-check", "--all", "--json"});
+    EXPECT_EQ(run.exitCode, kExitNoBoard);
+    std::map<std::string, std::string> boards;
+    for (const std::string& line : Lines(run.out))
+        boards[Field(line, "type") == "result" ? "" : Field(line, "device")] = std::regex_replace(line, std::regex(R"("milliseconds":\d+)"), R"("milliseconds":0)");
+    const std::string blank = R"("exit_code":0,"status":"ok","message":"Device is blank.","milliseconds":0,"processor":)";
+    EXPECT_EQ(boards, (std::map<std::string, std::string>{
+                          {"", R"({"type":"result","command":"blank-check","exit_code":4,"status":"no-board","message":)"
+                               R"("1 of 4 boards failed; the exit code is that of TVRB0002 (device 3).","boards":[)"
+                               R"({"device":0,"serial":"TVRA0001","exit_code":0,"status":"ok"},)"
+                               R"({"device":1,"serial":"TVRA0001","exit_code":0,"status":"ok"},)"
+                               R"({"device":2,"serial":"","exit_code":0,"status":"ok"},)"
+                               R"({"device":3,"serial":"TVRB0002","exit_code":4,"status":"no-board"}]})"},
+                          {"0", R"({"type":"board","device":0,"serial":"TVRA0001","description":"TVR-IOA",)" + blank +
+                                    R"("16F84A","blank":true})"},
+                          {"1", R"({"type":"board","device":1,"serial":"TVRA0001","description":"TVR-IOB bench",)" +
+                                    blank + R"("16F877","blank":true})"},
+                          {"2", R"({"type":"board","device":2,"serial":"","description":"TVR-IOA",)" + blank +
+                                    R"("16F84A","blank":true})"},
+                          {"3", R"j({"type":"board","device":3,"serial":"TVRB0002","description":"TVR-IOB","exit_code":4,)j"
+                                R"j("status":"no-board","message":"Failed to open. (CN)","hint":"the board with serial )j"
+                                R"j(number 'TVRB0002' was opened but did not acknowledge the connect command; check the )j"
+                                R"j(board's power and cable, then unplug and replug it","milliseconds":0})j"}}));
 }
 
 } // namespace
