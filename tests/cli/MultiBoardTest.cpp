@@ -409,3 +409,109 @@ TEST(MultiBoard, SharedAndMissingSerialNumbers)
 }
 
 } // namespace
+
+namespace {
+
+// The times a run took, which no test can foresee, as 0.
+std::string WithoutTimes(const std::string& text)
+{
+    return std::regex_replace(std::regex_replace(text, std::regex(R"(\d+\.\d s)"), "0.0 s"),
+                              std::regex(R"("duration_ms":\d+)"), R"("duration_ms":0)");
+}
+
+// A run on several boards as a person reads it: each board's lines (in the order the boards
+// finish), then the table in device order with each chip's number, then the verdict.
+TEST(MultiBoard, TheRunsTextWhole)
+{
+    CliBench bench(2, "");
+    for (const std::string device : {"0", "1"}) {
+        ASSERT_EQ(bench.Run({"program", kBlink, "--device", device, "--serial-number", "--serial-at", "0x2110",
+                             "--serial-file", "counter", "--serial-start", "7"})
+                      .exitCode,
+                  kExitOk);
+    }
+    const std::vector<std::string> verify{"verify", kBlink, "--serial", "TVRB0001", "--serial", "TVRA0001",
+                                          "--serial-number", "--serial-at", "0x2110"};
+    CliRun run = bench.Run(verify);
+    EXPECT_EQ(run.exitCode, kExitOk);
+    std::vector<std::string> lines = Lines(WithoutTimes(run.out));
+    ASSERT_EQ(lines.size(), 8u) << run.out;
+    std::sort(lines.begin(), lines.begin() + 4);
+    EXPECT_EQ(lines, (std::vector<std::string>{"TVRA0001 (device 0): Serial number 7 at 2110-2115",
+                                               "TVRA0001 (device 0): Verify passed",
+                                               "TVRB0001 (device 1): Serial number 8 at 2110-2115",
+                                               "TVRB0001 (device 1): Verify passed",
+                                               "Board  Serial            Processor  Result          Time      Number",
+                                               "0      TVRA0001          16F84A     ok                0.0 s  7",
+                                               "1      TVRB0001          16F877     ok                0.0 s  8",
+                                               "All 2 boards succeeded."}));
+    EXPECT_EQ(run.err, "");
+
+    std::vector<std::string> longer = verify;
+    longer.insert(longer.end(), {"--serial-format", "dec:7"});
+    run = bench.Run(longer);
+    EXPECT_EQ(run.exitCode, kExitVerifyDiffers);
+    EXPECT_EQ(WithoutTimes(run.out), "Board  Serial            Processor  Result          Time      Number\n"
+                                     "0      TVRA0001          16F84A     verify-differs    0.0 s  -\n"
+                                     "1      TVRB0001          16F877     verify-differs    0.0 s  -\n");
+    lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 3u) << run.err;
+    std::sort(lines.begin(), lines.begin() + 2);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "quillet: TVRA0001 (device 0): No serial number in dec:7 form at 2110-2116.",
+                         "quillet: TVRB0001 (device 1): No serial number in dec:7 form at 2110-2116.",
+                         "quillet: 2 of 2 boards failed; the exit code is that of TVRA0001 (device 0)."}));
+}
+
+// The production log's line for each kind of run on one board, whole: the board as the driver
+// lists it (or as it was named, when it is not there), the file, the number, the result.
+TEST(MultiBoard, TheLogsLinesWhole)
+{
+    CliBench bench(4, "");
+    const std::string version = bench.Run({"--version"}).out.substr(std::string("quillet (Quillet1) ").size());
+    const std::string head = R"({"time":"T","host":"H","tool":"quillet","version":")" +
+                             version.substr(0, version.size() - 1) + R"(",)";
+    const std::string hex = R"("hex_file":{"path":")" + kBlink +
+                            R"(","size":256,"sha256":"1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"},)";
+    const std::vector<std::string> number{"--serial-number", "--serial-at", "0x2110", "--serial-file", "counter",
+                                          "--serial-start", "7"};
+    const struct {
+        std::vector<std::string> arguments; // --log run.jsonl is added
+        std::string line;
+    } cases[] = {
+        {{"erase", "--device", "2"},
+         R"("operation":"erase","board":{"device":2,"serial":"TVRA0002","description":"TVR-IOA"},"processor":"16F84A",)"
+         R"("status":"ok","exit_code":0,"message":"Device is erased.","duration_ms":0})"},
+        {{"blank-check", "--serial", "TVRX9999"},
+         R"j("operation":"blank-check","board":{"device":-1,"serial":"TVRX9999","description":""},"status":"no-board",)j"
+         R"j("exit_code":4,"message":"Failed to open. (CN)","duration_ms":0})j"},
+        {{"blank-check", "--description", "TVR-IOB"},
+         R"("operation":"blank-check","board":{"device":1,"serial":"TVRB0001","description":"TVR-IOB"},)"
+         R"("processor":"16F877","status":"ok","exit_code":0,"message":"Device is blank.","duration_ms":0})"},
+        {{"program", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110", "--serial-file", "counter",
+          "--serial-start", "7"},
+         R"("operation":"program","board":{"device":0,"serial":"TVRA0001","description":"TVR-IOA"},"processor":"16F84A",)" +
+             hex + R"("config_word":16370,"serial_number":7,"status":"ok","exit_code":0,"message":"Programming complete.",)"
+                   R"("duration_ms":0})"},
+        {{"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
+         R"("operation":"verify","board":{"device":0,"serial":"TVRA0001","description":"TVR-IOA"},"processor":"16F84A",)" +
+             hex + R"("serial_number":7,"status":"ok","exit_code":0,"message":"Verify passed","duration_ms":0})"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"--log", "run.jsonl"});
+        bench.Run(arguments);
+        expected.push_back(head + c.line);
+    }
+    std::vector<std::string> logged;
+    for (const std::string& line : LogLines(bench)) {
+        std::string masked = std::regex_replace(WithoutTimes(line), std::regex(R"("host":"[^"]*")"), R"("host":"H")");
+        masked = std::regex_replace(masked, std::regex(R"("time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z")"),
+                                    R"("time":"T")");
+        logged.push_back(masked);
+    }
+    EXPECT_EQ(logged, expected);
+}
+
+} // namespace
