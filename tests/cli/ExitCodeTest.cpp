@@ -283,6 +283,7 @@ struct OutputCase {
     std::string err;
     std::vector<std::string> json; // every line of a run with --json but the progress ones
     std::vector<std::string> before = {}; // a run that must succeed first
+    std::string boardLines = "";
 };
 
 void PrintTo(const OutputCase& c, std::ostream* out)
@@ -299,7 +300,7 @@ TEST_P(OutputTest, TextAndJsonWhole)
     const OutputCase& c = GetParam();
     for (const bool json : {false, true}) {
         SCOPED_TRACE(json ? "--json" : "text");
-        CliBench bench;
+        CliBench bench(c.boardLines);
         if (!c.before.empty()) {
             ASSERT_EQ(bench.Run(c.before).exitCode, kExitOk);
         }
@@ -351,6 +352,28 @@ INSTANTIATE_TEST_SUITE_P(
                  {R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"",)" + kBoard0 +
                   R"(,"processor":"16F84A","revision":"V1.03","version":"TVR-IOA EMULATED","processor_source":"board",)"
                   R"("driver":")" + kDriverPath + R"(","board_processor":"16F84A"})"}},
+        OutputCase{"listUncounted", {"list"}, kExitNoBoard, "", "quillet: FT_ListDevices failed\n",
+                   {R"({"type":"result","command":"list","exit_code":4,"status":"no-board","message":"FT_ListDevices failed"})"},
+                   {}, "fault = count-fails"},
+        OutputCase{"listUnlisted", {"list"}, kExitNoBoard, "", "quillet: ListDevices failed\n",
+                   {R"({"type":"result","command":"list","exit_code":4,"status":"no-board","message":"ListDevices failed"})"},
+                   {}, "fault = list-fails"},
+        OutputCase{"infoProcessorOverridden", {"info", "--device", "0", "--processor", "16F877"}, kExitOk,
+                   "Revision:  V1.03\nVersion:   TVR-IOA EMULATED\nProcessor: 16F877 (--processor; the board reports a "
+                   "16F84A)\nDriver:    " + kDriverPath + "\n",
+                   "quillet: warning: the board reports a 16F84A; going on with the 16F877 that --processor names\n",
+                   {R"({"type":"warning","text":"the board reports a 16F84A; going on with the 16F877 that --processor names"})",
+                    R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"","processor":"16F877",)"
+                    R"("revision":"V1.03","version":"TVR-IOA EMULATED","processor_source":"option","driver":")" +
+                        kDriverPath + R"(","board_processor":"16F84A"})"}},
+        OutputCase{"infoNoProcessorAnswer", {"info", "--device", "1"}, kExitOk,
+                   "Revision:  V1.03\nVersion:   TVR-IOB EMULATED\nProcessor: 16F84A (default)\nDriver:    " + kDriverPath + "\n",
+                   "quillet: warning: the board did not report its processor; taking the 16F84A (name it with --processor)\n",
+                   {R"j({"type":"warning","text":"the board did not report its processor; taking the 16F84A (name it with --processor)"})j",
+                    R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"","processor":"16F84A",)"
+                    R"("revision":"V1.03","version":"TVR-IOB EMULATED","processor_source":"default","driver":")" +
+                        kDriverPath + R"("})"},
+                   {}, "fault = processor-answer value=none"},
         OutputCase{"processorOverridden", {"blank-check", "--device", "0", "--processor", "16f877"}, kExitOk,
                    "Device is blank.\n",
                    "quillet: warning: the board reports a 16F84A; going on with the 16F877 that --processor names\n",
@@ -374,7 +397,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {R"({"type":"result","command":"verify","exit_code":0,"status":"ok","message":"Verify passed",)"
                   R"("processor":"16F84A","differences":0})"},
                  kProgrammed},
-        OutputCase{"writeVersion", {"write-version", "V1", "--device", "1"}, kExitOk,
+        // 16 characters in 17 bytes: as many as the board stores.
+        OutputCase{"writeVersion", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9", "--device", "1"}, kExitOk,
                    "",
                    "quillet: Version write complete.\n",
                  {R"({"type":"message","text":"Version write complete."})",
