@@ -329,6 +329,9 @@ TEST_P(OutputTest, TextAndJsonWhole)
     }
 }
 
+const std::vector<std::string> kNumbered{"program",       kBlink,     "--device",     "0",
+                                         "--serial-number", "--serial-at", "0x2110",    "--serial-file",
+                                         "counter",       "--serial-start", "7"};
 const std::string kBoard0 = R"("device":0,"serial":"TVRA0001","description":"TVR-IOA")";
 const std::string kOptions877 = "code protection off, watchdog on, power-up timer off, brown-out reset on, program "
                                 "memory write on, EEPROM protect off, in-circuit debugger off";
@@ -405,6 +408,15 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"type":"result","command":"write-version","exit_code":0,"status":"ok",)"
                   R"("message":"Version write complete.","processor":"16F877"})"}},
         // A write with no board named: the boards to choose from, each with the option that picks it.
+        // A serial number from a new counter file, and read back from the chip.
+        OutputCase{"programNumbered", kNumbered, kExitOk, "Programming complete.\n", "",
+                   {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
+                    R"("processor":"16F84A","serial_number":7,"erased":false,"config_word":16370})"}},
+        OutputCase{"verifyNumbered", {"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
+                   kExitOk, "Serial number 7 at 2110-2115\nVerify passed\n", "",
+                   {R"({"type":"result","command":"verify","exit_code":0,"status":"ok","message":"Verify passed",)"
+                    R"("processor":"16F84A","serial_number":7,"differences":0})"},
+                   kNumbered},
         OutputCase{"writeNamesNoBoard", {"erase"}, kExitUsage,
                    "",
                    "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
