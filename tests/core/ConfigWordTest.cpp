@@ -122,6 +122,8 @@ TEST(ConfigWord, ComparesInOrderAndNamesTheFirstMismatch)
         {"84A protected against Off", k84A, 0x000E, Defaults(), kCodeProtection},
         // The 16F84A's code protection is read from bit 4 alone (bits 13:5 repeat it).
         {"84A protection from bit 4", k84A, 0x3FEE, Defaults(), kCodeProtection},
+        {"84A no protection from bit 4", k84A, 0x3FDE,
+         With([](ConfigOptions& o) { o.codeProtection = CP_ALL; }), kCodeProtection},
         {"84A partial choice never fails", k84A, 0x000E,
          With([](ConfigOptions& o) { o.codeProtection = CP_1F00_1FFF; }), ""},
         {"84A ignores the 16F877 options", k84A, 0x3FFE,

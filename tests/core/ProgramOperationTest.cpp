@@ -59,6 +59,7 @@ TEST_F(OperationTest, ProgramWritesOnlyATargetKnownToBeBlank)
         EXPECT_EQ(CommandsSent(trace, CMD_BULK_ERASE_84A) - erasesBefore, c.erases);
         EXPECT_EQ(CommandsSent(trace, CMD_PROGRAM_84A) - programsBefore, c.programs);
         EXPECT_EQ(outcome.Succeeded(), c.programs == 1);
+        EXPECT_EQ(outcome.erased, c.erases == 1 && c.programs == 1) << "erased only when the board said so";
         unsigned chipWord = 0;
         EmuGetChipWord(BoardOf(k84A), CONFIG_WORD_ADDRESS, &chipWord);
         EXPECT_EQ(chipWord, c.programs == 1 ? BuildConfigWord(k84A, options) : 0x3FFFu) << "the configuration word";

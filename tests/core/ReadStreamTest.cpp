@@ -28,6 +28,12 @@ TEST_P(ReadStreamShapeTest, ReceivesEveryBlockAndAcknowledgesEach)
     SetChipWord(c.processor, static_cast<unsigned>(lastWord), kGoto5);
     InjectFault("high-nibbles value=0xF"); // every byte from the board arrives as 0xF?
     FirmwareImage target;
+    // Past the last program word (on the 16F877 the ID words, which the board sends) and past
+    // the last EEPROM byte nothing is written.
+    const int pastProgram = lastWord + 1;
+    const int pastEeprom = EEPROM_ADDRESS + GetProcessorProfile(c.processor).eepromBytes;
+    target.Set(pastProgram, kGoto5);
+    target.Set(pastEeprom, kGoto5);
     std::vector<int> positions;
     ASSERT_EQ(READ_DONE, ReadTarget(link, c.processor, target, [&](int p) { positions.push_back(p); }));
 
@@ -58,6 +64,10 @@ TEST_P(ReadStreamShapeTest, ReceivesEveryBlockAndAcknowledgesEach)
     EXPECT_EQ(target.Get(lastWord - 1), 0x3FFF);
     EXPECT_EQ(target.Get(CONFIG_WORD_ADDRESS), 0x3FFF);
     EXPECT_EQ(target.Get(EEPROM_ADDRESS + GetProcessorProfile(c.processor).eepromBytes - 1), 0xFF);
+    EXPECT_EQ(target.Get(pastEeprom), kGoto5);
+    if (pastProgram != ID_WORDS_ADDRESS) {
+        EXPECT_EQ(target.Get(pastProgram), kGoto5);
+    }
     EXPECT_EQ(0, host.markedNotConnected);
 }
 

@@ -87,4 +87,30 @@ TEST(VerifyCompare, FindsTheFirstDifference)
     }
 }
 
+// The command line lists every difference; the window asks for the first only.
+TEST(VerifyCompare, ListsTheDifferencesInOrderUpToTheLimit)
+{
+    FirmwareImage image;
+    image.Reset(HexLoadMode::Programming);
+    image.Set(kEepromLocation5, EEPROM_SUPPLIED_MARKER | 0x42);
+    FirmwareImage target = image;
+    const ConfigOptions options;
+    target.Set(CONFIG_WORD_ADDRESS, BuildConfigWord(P84A, options));
+    target.Set(kEepromLocation5, 0x41);
+    target.Set(7, 0x0007);
+    target.Set(2, 0x0002);
+
+    std::vector<std::vector<int>> all; // kind, address, expected, found
+    for (const VerifyDifference& d : ListDifferences(image, target, P84A, options))
+        all.push_back({d.kind, d.address, d.expected, d.found});
+    using D = VerifyDifference;
+    const std::vector<std::vector<int>> expected = {
+        {D::PROGRAM_WORD, 2, 0x3FFF, 0x0002}, {D::PROGRAM_WORD, 7, 0x3FFF, 0x0007}, {D::EEPROM_BYTE, kEepromLocation5, 0x42, 0x41}};
+    EXPECT_EQ(all, expected);
+    for (const std::size_t limit : {0u, 1u, 2u}) {
+        SCOPED_TRACE(limit);
+        EXPECT_EQ(ListDifferences(image, target, P84A, options, limit).size(), limit);
+    }
+}
+
 } // namespace

@@ -145,6 +145,7 @@ private slots:
         f.sink.messages.clear();
         f.Click(IDC_SEARCH);
         QCOMPARE(f.sink.messages, (Messages{"FT_ListDevices is not valid!", "FT_ListDevices failed"}));
+        QCOMPARE(f.Enabled(), kIdleButtons);
 
         f.Restart();
         f.Click(IDC_SERIAL);
@@ -152,6 +153,7 @@ private slots:
         f.Click(IDC_SEARCH);
         QCOMPARE(f.sink.messages, Messages{"ListDevices failed"});
         QCOMPARE(f.Text(IDC_SEARCH_TEXT), QStringLiteral("Enter Device Serial Number here."));
+        QCOMPARE(f.Enabled(), kIdleButtons);
         EmuClearFaults();
     }
 };

@@ -1,11 +1,14 @@
 // Open and View as a user meets them: the file chosen, its check reported in the window, the
 // options taken from its configuration word, and its listing in the Memory Window (the
 // other listings are MemoryListingTest's).
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "WindowFixture.h"
 #include "app/SettingsProfile.h"
@@ -82,6 +85,32 @@ private slots:
         QCOMPARE(f.IsEnabled(IDC_VIEW), passes);
         // The choice is remembered even when its check fails.
         QCOMPARE(f.ProfileValue(SettingsProfile::kKeyHexFilePath), file);
+    }
+
+    // Open's own file dialog: its title, HEX files first and every file at hand, started at
+    // the remembered file, and the file accepted there opened.
+    void openAsksWithItsFileDialog()
+    {
+        WindowFixture f;
+        f.SetProfileValue(SettingsProfile::kKeyHexFilePath, Hex("blink84a.hex"));
+        f.Restart();
+        QStringList seen;
+        QTimer answer; // dies with the test, so it never fires into a later one
+        answer.setSingleShot(true);
+        QObject::connect(&answer, &QTimer::timeout, [&seen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen << dialog->windowTitle() << dialog->nameFilters() << dialog->selectedFiles();
+            seen << QString::number(dialog->fileMode());
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the choice
+        });
+        answer.start(0);
+        f.Click(IDC_OPEN);
+        QCOMPARE(seen, (QStringList{"Select a HEX file.", "HEX Files (*.hex)", "All Files (*)", Hex("blink84a.hex"),
+                                    QString::number(QFileDialog::ExistingFile)}));
+        QCOMPARE(f.Find<QLineEdit>(IDC_HEX_FILE_NAME)->text(), Hex("blink84a.hex"));
+        QCOMPARE(f.sink.messages, Messages{});
     }
 
     // Open starts at the remembered file, and a cancelled Open changes nothing: View then

@@ -1,5 +1,8 @@
 // Every outcome the target operations report, reached from the window as a user meets it:
 // the one message, the link state and the buttons it leaves.
+#include <QApplication>
+#include <QCursor>
+#include <QProgressBar>
 #include <QTest>
 
 #include "OperationWindow.h"
@@ -7,6 +10,20 @@
 #include "support/TraceFile.h"
 
 namespace {
+
+// "20, 3 x 10, 100": runs of equal pauses counted.
+QString Compressed(const QStringList& pauses)
+{
+    QStringList runs;
+    for (qsizetype i = 0; i < pauses.size();) {
+        qsizetype end = i;
+        while (end < pauses.size() && pauses[end] == pauses[i])
+            ++end;
+        runs << (end - i == 1 ? pauses[i] : QString("%1 x %2").arg(end - i).arg(pauses[i]));
+        i = end;
+    }
+    return runs.join(QStringLiteral(", "));
+}
 
 constexpr auto P84A = static_cast<int>(TargetProcessor::PIC16F84A);
 constexpr auto P877 = static_cast<int>(TargetProcessor::PIC16F877);
@@ -198,6 +215,108 @@ private slots:
         QCOMPARE(w.f.sink.messages, Messages{});
         QVERIFY(w.f.Window().MemoryWindow() == nullptr);
         QVERIFY(w.f.Window().IsConnected());
+    }
+
+    // An operation seen at each of its pauses: every button disabled, the wait cursor, the
+    // pauses the board needs, and for Program and Read a bar started afresh. Its one message
+    // waits with the buttons still disabled and the ordinary cursor; afterwards no trace of the
+    // operation stays in the window, and only Program leaves the device open.
+    void holdsTheWindowWhileAnOperationRuns_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("waitCursor");
+        QTest::addColumn<bool>("restartsBar");
+        QTest::addColumn<QString>("pauses"); // in milliseconds, in order; "n x ms" for a run
+        QTest::addColumn<bool>("leftOpen");
+        QTest::newRow("blank check") << int(IDC_BLANK_CHECK) << "Device is not blank." << true << false << "20" << false;
+        QTest::newRow("erase") << int(IDC_ERASE) << "Device is erased." << true << false << "20" << false;
+        QTest::newRow("program") << int(IDC_PROGRAM) << "Programming complete." << true << true << "3 x 20" << true;
+        QTest::newRow("verify") << int(IDC_VERIFY) << "Verify failed" << true << false << "100, 20, 100" << false;
+        QTest::newRow("read") << int(IDC_READ) << "" << true << true << "100, 20" << false;
+        QTest::newRow("write version") << int(IDC_WRITE_VERSION) << "Version write complete." << false << false << "20" << false;
+    }
+
+    void holdsTheWindowWhileAnOperationRuns()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, message);
+        QFETCH(bool, waitCursor);
+        QFETCH(bool, restartsBar);
+        QFETCH(QString, pauses);
+        QFETCH(bool, leftOpen);
+
+        OperationWindow w(TargetProcessor::PIC16F84A);
+        w.f.Click(IDC_AUTO_ERASE);
+        QCOMPARE(w.Run(IDC_PROGRAM), Messages{"Programming complete."});
+        auto* bar = w.f.Find<QProgressBar>(IDC_PROGRESS);
+        QVERIFY(bar->value() > 0); // where the last block left it
+        w.SetChipWord(kSomeWord, 0); // the chip no longer matches the file
+        w.f.SetText(IDC_VERSION_TEXT, QStringLiteral("Bench 7"));
+
+        const auto cursorShown = [] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            return cursor ? int(cursor->shape()) : -1;
+        };
+        const int expectedCursor = waitCursor ? int(Qt::WaitCursor) : -1;
+        QStringList paused;
+        w.clock.atPause = [&](unsigned milliseconds) {
+            paused << QString::number(milliseconds);
+            QCOMPARE(w.f.Enabled(), QList<int>{});
+            QCOMPARE(cursorShown(), expectedCursor);
+            if (restartsBar && paused.size() == 1)
+                QCOMPARE((QList<int>{bar->minimum(), bar->value()}), (QList<int>{0, 0}));
+        };
+        w.f.sink.whileShown = [&](const std::string&) {
+            QCOMPARE(w.f.Enabled(), QList<int>{});
+            QCOMPARE(cursorShown(), -1);
+        };
+        const Messages shown = w.Run(button);
+        w.clock.atPause = nullptr;
+        w.f.sink.whileShown = nullptr;
+
+        QCOMPARE(shown, message.isEmpty() ? Messages{} : Messages{message.toStdString()});
+        QCOMPARE(Compressed(paused), pauses);
+        QCOMPARE(cursorShown(), -1);
+        QCOMPARE(w.f.Enabled(), kOperationButtons);
+        QCOMPARE(EmuIsOpen(w.Board()) != 0, leftOpen);
+        QCOMPARE(w.f.Text(IDC_VERSION_TEXT), QStringLiteral("Bench 7"));
+    }
+
+    // A processor radio and the version text act only when used: no command undoes them or
+    // works from what they showed before. On the 16F877's board with the 16F84A chosen, Blank
+    // Check asks for a 16F84A's blank check (the fault answers only that command wrongly);
+    // only a connect takes the processor from the board's answer.
+    void keepsTheUsersChoicesThroughEveryCommand_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::newRow("blank check") << int(IDC_BLANK_CHECK);
+        QTest::newRow("erase") << int(IDC_ERASE);
+        QTest::newRow("verify") << int(IDC_VERIFY);
+        QTest::newRow("read") << int(IDC_READ);
+        QTest::newRow("open") << int(IDC_OPEN);
+        QTest::newRow("search") << int(IDC_SEARCH);
+        QTest::newRow("disconnect and connect") << int(IDC_CONNECT);
+    }
+
+    void keepsTheUsersChoicesThroughEveryCommand()
+    {
+        QFETCH(int, button);
+        OperationWindow w(TargetProcessor::PIC16F877);
+        w.f.Click(IDC_16F84A);
+        w.f.SetText(IDC_VERSION_TEXT, QStringLiteral("typed"));
+        QCOMPARE(EmuInjectFault("ack-wrong command=CMD_BLANK_CHECK_84A"), 0);
+        if (button == IDC_SEARCH)
+            QCOMPARE(EmuConfigure("[bus]\nboards = 0\n"), 0); // no Target Select Dialog
+
+        const Messages shown = w.Run(button);
+        if (button == IDC_CONNECT)
+            w.Run(button);
+        if (button == IDC_BLANK_CHECK)
+            QCOMPARE(shown, Messages{"Could not write the device during Blank Check."});
+        QCOMPARE(w.f.Text(IDC_VERSION_TEXT), QStringLiteral("typed"));
+        QVERIFY(w.f.IsChecked(button == IDC_CONNECT ? IDC_16F877 : IDC_16F84A));
+        EmuClearFaults();
     }
 };
 
