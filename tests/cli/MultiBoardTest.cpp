@@ -406,6 +406,15 @@ TEST(MultiBoard, SharedAndMissingSerialNumbers)
                                 R"j("status":"no-board","message":"Failed to open. (CN)","hint":"the board with serial )j"
                                 R"j(number 'TVRB0002' was opened but did not acknowledge the connect command; check the )j"
                                 R"j(board's power and cable, then unplug and replug it","milliseconds":0})j"}}));
+
+    // A file each, by device number where the serial number is no board's own.
+    bench.Run({"read", "--all", "-o", "back.hex"});
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(bench.Folder()))
+        if (entry.path().extension() == ".hex")
+            files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"back-device0.hex", "back-device1.hex", "back-device2.hex"}));
+    EXPECT_NE(ReadFile(bench.Folder() / "back-device0.hex"), ReadFile(bench.Folder() / "back-device1.hex"));
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "QuilletVersion.h"
+#include "cli/DriverStatus.h"
 #include "cli/JsonLine.h"
 #include "cli/PosixFileCalls.h"
 #include "cli/ProductionLog.h"
@@ -424,5 +425,20 @@ TEST(ProductionLogLine, HoldsEveryFactOfABoardsRun)
 #endif
 }
 
+
+// A hint names the driver's status as its header does; a number past the known ones as a number.
+TEST(DriverStatusNames, AsTheDriversHeaderSpellsThem)
+{
+#define NAMED(status) {status, #status}
+    const std::pair<FT_STATUS, const char*> cases[] = {
+        NAMED(FT_OK),          NAMED(FT_INVALID_HANDLE),         NAMED(FT_DEVICE_NOT_FOUND),
+        NAMED(FT_DEVICE_NOT_OPENED), NAMED(FT_IO_ERROR),         NAMED(FT_INVALID_PARAMETER),
+        NAMED(FT_FAILED_TO_WRITE_DEVICE), NAMED(FT_INVALID_ARGS), NAMED(FT_OTHER_ERROR),
+        {19, "FT_DEVICE_LIST_NOT_READY"}, {20, "status 20"},
+    };
+#undef NAMED
+    for (const auto& [status, name] : cases)
+        EXPECT_EQ(DriverStatusName(status), name);
+}
 
 } // namespace
