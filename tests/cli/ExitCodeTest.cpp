@@ -107,6 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"usageAsJson", {"verify", "--json"}, kExitUsage,
                     R"({"type":"result","command":"verify","exit_code":2,"status":"usage","message":"FILE is required"})"
                     "\n", "", {}},
+        // Refused before parsing, the command still named: the first word that is one.
+        OutcomeCase{"usageInFrontAsJson", {"--json", "verify"}, kExitUsage,
+                    R"({"type":"result","command":"verify","exit_code":2,"status":"usage","message":"unknown option )"
+                    R"('--json'; run 'quillet --help' for the commands and options"})"
+                    "\n", "", {}},
         // The window's device-number rule: "65" is past 64.
         OutcomeCase{"deviceNumberRefused", {"info", "--device", "65"}, kExitUsage, "",
                     "quillet: Select a method to open or enter a valid device number (0-64).\n", {}},

@@ -17,6 +17,7 @@
 
 #include "QuilletVersion.h"
 #include "cli/DriverStatus.h"
+#include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
 #include "cli/PosixFileCalls.h"
 #include "cli/ProductionLog.h"
@@ -439,6 +440,18 @@ TEST(DriverStatusNames, AsTheDriversHeaderSpellsThem)
 #undef NAMED
     for (const auto& [status, name] : cases)
         EXPECT_EQ(DriverStatusName(status), name);
+}
+
+// The statuses of --json and the log, as the README's table promises them to scripts.
+TEST(ExitCodeNames, AsTheReadmePromises)
+{
+    const std::pair<int, const char*> cases[] = {
+        {0, "ok"},          {1, "unknown"},      {2, "usage"},          {3, "hex-file"},
+        {4, "no-board"},    {5, "not-blank"},    {6, "erase-failed"},   {7, "verify-differs"},
+        {8, "program-failed"}, {9, "output-file"}, {10, "no-driver"},   {11, "unknown"},
+    };
+    for (const auto& [code, name] : cases)
+        EXPECT_STREQ(ExitCodeName(code), name) << code;
 }
 
 } // namespace
