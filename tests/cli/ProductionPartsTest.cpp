@@ -26,6 +26,10 @@
 #include "cli/Sha256.h"
 #include "cli/Utf8.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 // Digests published with the algorithm, and those `sha256sum` gives for runs of 'a' that end
@@ -289,6 +293,15 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
     std::ofstream(path_) << "1\n";
     const std::string under = path_ + "/counter";
     EXPECT_EQ(SerialCounter(under, 1).Check(), "Serial counter file " + under + ": cannot open: Not a directory");
+    // Files that are no counter: a FIFO is refused at once, not waited on; /dev/null cannot keep a number.
+    std::filesystem::remove(path_);
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    EXPECT_EQ(SerialCounter(path_, 1).Check(), name + ": cannot read: Illegal seek");
+    EXPECT_EQ(SerialCounter(path_, 1).Take(99, number).message, name + ": cannot read: Illegal seek");
+    std::filesystem::remove(path_);
+    EXPECT_EQ(SerialCounter("/dev/null", 1).Check(), "");
+    EXPECT_EQ(SerialCounter("/dev/null", 1).Take(99, number).message,
+              "Serial counter file /dev/null: cannot write: Invalid argument");
 #endif
 
     // Created with --serial-start, then counted on from the file.
