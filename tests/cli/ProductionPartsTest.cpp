@@ -440,15 +440,33 @@ TEST(ProductionLogLine, HoldsEveryFactOfABoardsRun)
 }
 
 
-// A hint names the driver's status as its header does; a number past the known ones as a number.
+// A hint names the driver's status as the vendor's D2XX header does (the ones quillet's own
+// header defines by those constants); a number past the known ones as a number.
 TEST(DriverStatusNames, AsTheDriversHeaderSpellsThem)
 {
 #define NAMED(status) {status, #status}
     const std::pair<FT_STATUS, const char*> cases[] = {
-        NAMED(FT_OK),          NAMED(FT_INVALID_HANDLE),         NAMED(FT_DEVICE_NOT_FOUND),
-        NAMED(FT_DEVICE_NOT_OPENED), NAMED(FT_IO_ERROR),         NAMED(FT_INVALID_PARAMETER),
-        NAMED(FT_FAILED_TO_WRITE_DEVICE), NAMED(FT_INVALID_ARGS), NAMED(FT_OTHER_ERROR),
-        {19, "FT_DEVICE_LIST_NOT_READY"}, {20, "status 20"},
+        NAMED(FT_OK),
+        NAMED(FT_INVALID_HANDLE),
+        NAMED(FT_DEVICE_NOT_FOUND),
+        NAMED(FT_DEVICE_NOT_OPENED),
+        NAMED(FT_IO_ERROR),
+        {5, "FT_INSUFFICIENT_RESOURCES"},
+        NAMED(FT_INVALID_PARAMETER),
+        {7, "FT_INVALID_BAUD_RATE"},
+        {8, "FT_DEVICE_NOT_OPENED_FOR_ERASE"},
+        {9, "FT_DEVICE_NOT_OPENED_FOR_WRITE"},
+        NAMED(FT_FAILED_TO_WRITE_DEVICE),
+        {11, "FT_EEPROM_READ_FAILED"},
+        {12, "FT_EEPROM_WRITE_FAILED"},
+        {13, "FT_EEPROM_ERASE_FAILED"},
+        {14, "FT_EEPROM_NOT_PRESENT"},
+        {15, "FT_EEPROM_NOT_PROGRAMMED"},
+        NAMED(FT_INVALID_ARGS),
+        {17, "FT_NOT_SUPPORTED"},
+        NAMED(FT_OTHER_ERROR),
+        {19, "FT_DEVICE_LIST_NOT_READY"},
+        {20, "status 20"},
     };
 #undef NAMED
     for (const auto& [status, name] : cases)
