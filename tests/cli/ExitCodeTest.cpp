@@ -171,12 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "quillet: Error 5\nquillet: Device not responding to ping.\nquillet: device 0 acknowledged the "
                     "connect command but did not answer the ping; unplug and replug the board, then try again\n",
                     {CONNECT, PING, PING}, "fault = ack-wrong command=CMD_PING"},
-        // With four boards and none named, a write touches no board; a read takes device 0 and says so.
-        OutcomeCase{"writeNamesNoBoard", {"erase"}, kExitUsage, "",
-                    "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
-                    "  --serial TVRA0001        device 0, TVR-IOA\n  --serial TVRB0001        device 1, TVR-IOB\n"
-                    "  --serial TVRA0002        device 2, TVR-IOA\n  --serial TVRB0002        device 3, TVR-IOB\n",
-                    {}},
+        // With four boards and none named, a read takes device 0 and says so.
         OutcomeCase{"readTakesDeviceZero", {"blank-check"}, kExitOk, "Device is blank.",
                     kUsingDevice0, OnBoard({BLANK_CHECK_84A, DISCONNECT})},
         OutcomeCase{"version", {"--version"}, kExitOk, "quillet (Quillet1) ", "", {}},

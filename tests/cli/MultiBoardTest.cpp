@@ -524,3 +524,25 @@ TEST(MultiBoard, TheLogsLinesWhole)
 }
 
 } // namespace
+
+namespace {
+
+// A lone board needs no name, even for a write; from two boards on a write must name one.
+TEST(MultiBoard, AWriteNamesItsBoardFromTwoBoardsOn)
+{
+    CliBench one(1, "");
+    CliRun run = one.Run({"erase"});
+    EXPECT_EQ(run.exitCode, kExitOk);
+    EXPECT_EQ(run.out, "Device is erased.\n");
+    EXPECT_EQ(run.err, "");
+
+    CliBench two(2, "");
+    run = two.Run({"erase"});
+    EXPECT_EQ(run.exitCode, kExitUsage);
+    EXPECT_EQ(run.err, "quillet: 2 boards are attached and erase writes to one; name it with one of:\n"
+                       "  --serial TVRA0001        device 0, TVR-IOA\n"
+                       "  --serial TVRB0001        device 1, TVR-IOB\n");
+    EXPECT_EQ(two.CommandWords(), Words{});
+}
+
+} // namespace
