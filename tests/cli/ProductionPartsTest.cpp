@@ -304,6 +304,15 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
               "Serial counter file /dev/null: cannot write: Invalid argument");
 #endif
 
+    // Up to the last number of 64 bits, which leaves no next one to write.
+    std::filesystem::remove_all(path_);
+    std::ofstream(path_) << "18446744073709551614\n";
+    ASSERT_EQ(SerialCounter(path_, std::nullopt).Take(~std::uint64_t{0}, number).exitCode, 0);
+    EXPECT_EQ(number, 18446744073709551614u);
+    EXPECT_EQ(Text(), "18446744073709551615\n");
+    EXPECT_EQ(SerialCounter(path_, std::nullopt).Take(~std::uint64_t{0}, number).message,
+              "The next serial number, 18446744073709551615, is larger than the format holds (18446744073709551615).");
+
     // Created with --serial-start, then counted on from the file.
     std::filesystem::remove_all(path_);
     ASSERT_EQ(SerialCounter(path_, 100).Take(100, number).exitCode, 0);
