@@ -391,6 +391,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                  {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
                   R"("processor":"16F84A","erased":false,"config_word":16370})"}},
+        // The file's word 0x3FF2 with the power-up timer turned off (bit 3 set); of two
+        // switches for the watchdog the last one wins: 0x3FFA.
+        OutputCase{"programSwitchedOff",
+                   {"program", kBlink, "--device", "0", "--watchdog", "--no-power-up-timer", "--no-watchdog"}, kExitOk,
+                   "Programming complete.\n", "",
+                   {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
+                    R"("processor":"16F84A","erased":false,"config_word":16378})"}},
         OutputCase{"notBlank", {"blank-check", "--device", "0"}, kExitNotBlank,
                    "",
                    "quillet: Device is not blank.\n",
