@@ -28,6 +28,7 @@ TEST_F(LinkTest, SendCommandReportsEachOutcome)
         {"0x5A is no acknowledge", "ack-wrong command=CMD_CONNECT value=0x5A", {2, "0"}, SEND_WRONG_ACK, true, {}},
         {"one byte of two", "ack-short command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
         {"silence", "ack-missing command=CMD_CONNECT", {2, "0"}, SEND_WRONG_ACK, true, {}},
+        {"acknowledge unreadable", "read-fails command=CMD_CONNECT at=ack", {2, "0"}, -1, false, {}},
         {"write fails", "write-fails", {2, "0"}, -1, false, {}},
         // FT_OK with two of the four bytes moved: the board holds half a word.
         {"word written short", "write-short count=2", {2, "0"}, static_cast<int>(FT_FAILED_TO_WRITE_DEVICE), false,
@@ -105,6 +106,7 @@ struct ConnectCase {
     std::vector<ProcessorAnswer> answers;
     int processorRequests;
     bool connected = true; // the device left open and the link not marked lost
+    int opens = 1;         // a retried ping goes on on the open device
 };
 
 TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
@@ -130,6 +132,9 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
          {PROCESSOR_16F84A}, 1},
         {"ping answer unreadable", "read-fails command=CMD_PING at=answer", CONNECT_NO_PING,
          "Device not responding to ping.", "VER", {"Read Error"}, {}, 0, false},
+        // What the ping's answer brought beyond its word is no part of the revision.
+        {"ping answer with two bytes more", "answer-bytes command=CMD_PING bytes=05,0A,05,0A,01,02", 0, nullptr,
+         "V1.03", {}, {PROCESSOR_16F84A}, 1},
         {"no revision", "answer-missing command=CMD_GET_REVISION", 0, nullptr, "V---", {},
          {PROCESSOR_16F84A}, 1},
         {"revision of zeros", "answer-zero command=CMD_GET_REVISION", 0, nullptr, "VVER", {},
@@ -140,7 +145,7 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         {"a 16F877 reported", "processor-answer value=16F877", 0, nullptr, nullptr, {},
          {PROCESSOR_16F877}, 1},
         {"connect never acknowledged", "ack-missing command=CMD_CONNECT", SEND_WRONG_ACK,
-         "Failed to open. (CN)", "VER", {}, {}, 0, false},
+         "Failed to open. (CN)", "VER", {}, {}, 0, false, 2},
     };
     for (const ConnectCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,6 +154,7 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         host = FakeLinkHost{};
         Inject(c.fault);
         const int before = trace.CountWrites(kGetProcessor);
+        const int opensBefore = trace.Count("FT_Open");
         EXPECT_EQ(ConnectBoard(link), c.result);
         if (c.status) {
             EXPECT_EQ(host.status, c.status);
@@ -160,6 +166,7 @@ TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
         EXPECT_EQ(host.processorAnswers, c.answers);
         EXPECT_EQ(trace.CountWrites(kGetProcessor) - before, c.processorRequests);
         EXPECT_EQ(driver.IsDeviceOpen(), c.connected);
+        EXPECT_EQ(trace.Count("FT_Open") - opensBefore, c.opens);
         if (!c.connected) {
             EXPECT_GT(host.markedNotConnected, 0);
         }

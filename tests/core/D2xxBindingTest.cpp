@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include "emulator/EmulatorControl.h"
@@ -191,5 +192,16 @@ INSTANTIATE_TEST_SUITE_P(
                      {"/src/build/lib/quillet1/libftd2xx.so", "/src/build/run/lib/quillet1/libftd2xx.so"}},
         LocationCase{"/src/build/run/cli", "lib",
                      {"/src/build/run/lib/quillet1/libftd2xx.so", "/src/build/run/cli/lib/quillet1/libftd2xx.so"}}));
+
+// Without arguments the places are those of the running program: here the test's own folder.
+TEST(LocationTest, StartsFromTheRunningProgramsFolder)
+{
+#if defined(_WIN32)
+    GTEST_SKIP() << "no open D2XX library on Windows";
+#endif
+    const std::vector<std::string> locations = OpenDriverLocations();
+    const std::string besideTheProgram = std::string(QUILLET_TEST_BINARY_DIR) + "/lib/quillet1/libftd2xx.so";
+    EXPECT_NE(std::find(locations.begin(), locations.end(), besideTheProgram), locations.end());
+}
 
 } // namespace

@@ -55,6 +55,11 @@ TEST(HexCheck, RecordsGiveTheirResultConfigurationAndWords)
         {"extended addresses", Record(0, EXTENDED_SEGMENT, {0x00, 0x01}) + Record(0, DATA, {0x8A, 0x01}) +
                                    Record(0, EXTENDED_LINEAR, {0, 0}) + Record(CONFIG_BYTE_ADDRESS, DATA, {0xF2, 0x3F}),
          TL, TL, {BLINK_CONFIG}, {{0, 0x3FFF}, {0x2007, 0x3FF2}}},
+        // past the PIC's address space one data byte is too much, an empty record nothing
+        {"one byte past the address space", Record(0, EXTENDED_LINEAR, {0x00, 0x01}) + Record(0, DATA, {0x01}),
+         TL, TL, {}, {}},
+        {"empty record past the address space", Record(0, EXTENDED_LINEAR, {0x00, 0x01}) + Record(0, DATA, {}),
+         OK, OK, {}, {}},
         // the checksum CF would give the last word the high byte 0xCF if it were read as data
         {"odd byte count", ":03000000012805CF\n", OK, OK, {}, {{0, 0x2801}, {1, 0x0005}}},
         {"checksum-after-config", file("checksum-after-config.hex"), CS, CS, {BLINK_CONFIG}, {}},

@@ -85,8 +85,11 @@ private:
 
 #if defined(_WIN32)
 constexpr char kEndlessDevice[] = "NUL"; // reads nothing, but is no file
+constexpr char kFailingFile[] = "NUL";
 #else
 constexpr char kEndlessDevice[] = "/dev/zero";
+// A regular file to fstat whose read fails: nothing is mapped at the address 0 it starts at.
+constexpr char kFailingFile[] = "/proc/self/mem";
 #endif
 
 TEST(HexLoad, NoNameAndUnreadableFiles)
@@ -99,7 +102,7 @@ TEST(HexLoad, NoNameAndUnreadableFiles)
     std::ofstream{huge}.close();
     std::filesystem::resize_file(huge, 16u * 1024u * 1024u + 1u); // one byte over the limit
     const std::string unreadable[] = {HexFixture("no-such-file.hex"), QUILLET_TEST_DATA_DIR, kEndlessDevice,
-                                      pipe.Path(), huge};
+                                      pipe.Path(), huge, kFailingFile};
     const Watchdog watchdog(std::chrono::seconds(10));
     for (const std::string& path : unreadable) {
         EXPECT_EQ(CheckHexFile(path, TargetProcessor::PIC16F877, {}), HEX_CANNOT_OPEN) << path;
