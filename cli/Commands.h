@@ -19,6 +19,7 @@ int RunCommand(const Invocation& invocation);
 // What work on a board leaves besides its outcome.
 struct BoardResult {
     const BoardIdentity* board = nullptr;      // the board, in a run on several boards
+    bool serialIsOwn = false;                  // no other board on the bus has the board's serial number
     std::string processor;                     // the processor worked with, once connected
     JsonLine fields;                           // for the JSON result
     std::optional<int> configWord;             // the configuration word written

@@ -130,8 +130,10 @@ void RunBoard(const Invocation& invocation, const BoardWork& work, const std::ve
     const SteadyClock::time_point started = SteadyClock::now();
     Reporter reporter(invocation.command, invocation.json);
     reporter.ForBoard(BoardFields(run.board), BoardName(run.board), output);
-    BoardSession session(reporter, SelectionOf(run.board, attached), invocation.processor);
+    const DeviceSelection selection = SelectionOf(run.board, attached);
+    BoardSession session(reporter, selection, invocation.processor);
     run.result.board = &run.board;
+    run.result.serialIsOwn = selection.openMethod == OPEN_BY_SERIAL_NUMBER;
     run.outcome = session.Connect();
     if (run.outcome.exitCode == EXIT_OK) {
         run.result.processor = GetProcessorProfile(session.Processor()).name;
@@ -245,10 +247,11 @@ int RunOnBoards(const Invocation& invocation, Reporter& reporter, const BoardWor
                       });
 }
 
-std::string BoardOutputPath(const std::string& path, const BoardIdentity& board)
+std::string BoardOutputPath(const std::string& path, const BoardIdentity& board, bool serialIsOwn)
 {
     const std::filesystem::path original(path);
-    std::string tag = board.serial.empty() ? "device" + std::to_string(board.device) : board.serial;
+    // Two boards that share a serial number would write one file, the second over the first.
+    std::string tag = serialIsOwn ? board.serial : "device" + std::to_string(board.device);
     // A serial number is the board's text: only what is safe in a file name stays.
     for (char& c : tag) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')

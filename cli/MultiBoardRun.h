@@ -13,6 +13,7 @@ struct HexFileFacts;
 int RunOnBoards(const Invocation& invocation, Reporter& reporter, const BoardWork& work,
                 const HexFileFacts* hexFile = nullptr);
 
-// The output file of `read -o FILE` for one board of several: the board's serial number (or
-// device number) before the extension, "back-TVRA0001.hex".
-std::string BoardOutputPath(const std::string& path, const BoardIdentity& board);
+// The output file of `read -o FILE` for one board of several: the board's serial number
+// before the extension, "back-TVRA0001.hex"; its device number, "back-device2.hex", when it
+// has none or shares it with another board.
+std::string BoardOutputPath(const std::string& path, const BoardIdentity& board, bool serialIsOwn);

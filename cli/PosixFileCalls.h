@@ -1,6 +1,6 @@
 #pragma once
 // The POSIX file calls the production log and the serial counter file rely on: open with
-// O_CLOEXEC, an exclusive flock, pread and pwrite at the start, fsync, gmtime_r, gethostname.
+// O_CLOEXEC and O_NONBLOCK, an exclusive flock, pread and pwrite at the start, fsync, gmtime_r, gethostname.
 // Windows gets them here over its C runtime and the Win32 calls that do the same.
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -23,6 +23,10 @@
 // opened here needs, so that line ends are written as they are.
 #ifndef O_CLOEXEC
 #define O_CLOEXEC _O_BINARY
+#endif
+// No FIFOs to wait on: an open never blocks.
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
 #endif
 
 inline constexpr int LOCK_EX = 2;

@@ -19,21 +19,6 @@ namespace {
 
 constexpr std::size_t kHostNameSize = 256;
 
-// "2026-12-07T04:05:06.789Z"
-std::string UtcNow()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
-    char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-    std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis));
-    return text;
-}
-
 std::string HostName()
 {
     char name[kHostNameSize] = {};
@@ -48,6 +33,20 @@ int OpenForAppend(const std::string& path)
 }
 
 } // namespace
+
+// "2026-12-07T04:05:06.789Z"
+std::string ProductionLog::UtcText(std::chrono::system_clock::time_point now)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis));
+    return text;
+}
 
 bool HexFileFacts::Of(const std::string& path, HexFileFacts& facts)
 {
@@ -77,10 +76,10 @@ std::string ProductionLog::Check()
     return {};
 }
 
-JsonLine ProductionLog::Record(const BoardLogEntry& entry)
+JsonLine ProductionLog::Record(const BoardLogEntry& entry, std::chrono::system_clock::time_point now)
 {
     JsonLine line;
-    line.Add("time", UtcNow())
+    line.Add("time", UtcText(now))
         .Add("host", HostName())
         .Add("tool", "quillet")
         .Add("version", QUILLET_VERSION)
@@ -110,7 +109,7 @@ JsonLine ProductionLog::Record(const BoardLogEntry& entry)
 
 std::string ProductionLog::Append(const BoardLogEntry& entry)
 {
-    const std::string text = Record(entry).Text() + "\n";
+    const std::string text = Record(entry, std::chrono::system_clock::now()).Text() + "\n";
     const std::lock_guard lock(mutex_);
     const int fd = OpenForAppend(path_);
     if (fd < 0)

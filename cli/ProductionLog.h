@@ -1,6 +1,7 @@
 #pragma once
 // The production log (--log FILE): one JSON object per board per run, one line each,
 // appended, so that what went into which chip can be looked up later (jq reads it as it is).
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -45,8 +46,11 @@ public:
     // processes never interleave. Empty on success, else why not.
     std::string Append(const BoardLogEntry& entry);
 
-    // The line of an entry, without its line feed.
-    static JsonLine Record(const BoardLogEntry& entry);
+    // The line of an entry written at `now`, without its line feed.
+    static JsonLine Record(const BoardLogEntry& entry, std::chrono::system_clock::time_point now);
+
+    // A moment in UTC to the millisecond, as the log's "time" holds it: "2026-12-07T04:05:06.789Z".
+    static std::string UtcText(std::chrono::system_clock::time_point now);
 
 private:
     std::string path_;

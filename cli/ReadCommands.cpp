@@ -83,7 +83,9 @@ int RunRead(const Invocation& invocation, Reporter& reporter)
             reporter.Print("Configuration options: " + DescribeOptions(processor, options));
             return {};
         }
-        const std::string output = result.board ? BoardOutputPath(invocation.output, *result.board) : invocation.output;
+        const std::string output = result.board
+                                       ? BoardOutputPath(invocation.output, *result.board, result.serialIsOwn)
+                                       : invocation.output;
         if (const std::string failure = WriteTextFile(output, TargetHexText(*target, processor)); !failure.empty())
             return {EXIT_OUTPUT_FILE, "Could not write " + output + ": " + failure};
         result.fields.Add("output", output);

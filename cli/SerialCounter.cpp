@@ -77,7 +77,8 @@ SerialCounter::SerialCounter(std::string path, std::optional<std::uint64_t> star
 
 std::string SerialCounter::Check() const
 {
-    const FileHandle file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO given by mistake would hold the run until something wrote to it.
+    const FileHandle file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.Get() < 0) {
         if (errno == ENOENT && start_)
             return {};

@@ -180,6 +180,23 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     return run;
 #else
 
+    // The run's environment, made here: between fork and exec the child of a process with
+    // other threads (benches run side by side) may call nothing that allocates, as setenv
+    // does, or it can wait for ever on a lock another thread held at the fork.
+    std::vector<std::string> environment{"LD_LIBRARY_PATH=" + libraryPath,
+                                         "D2XX_EMULATOR_CONFIG=" + config_.string(),
+                                         "D2XX_EMULATOR_TRACE=" + trace_.string()};
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string entry = *variable;
+        if (!entry.starts_with("LD_LIBRARY_PATH=") && !entry.starts_with("D2XX_EMULATOR_CONFIG=") &&
+            !entry.starts_with("D2XX_EMULATOR_TRACE="))
+            environment.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     if (child == 0) {
@@ -187,12 +204,9 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         if (!atTerminal)
             ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-        ::setenv("LD_LIBRARY_PATH", libraryPath.c_str(), 1);
-        ::setenv("D2XX_EMULATOR_CONFIG", config_.c_str(), 1);
-        ::setenv("D2XX_EMULATOR_TRACE", trace_.c_str(), 1);
         // Relative paths land in the bench's folder.
         if (::chdir(folder_.c_str()) == 0)
-            ::execv(argv[0], argv.data());
+            ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     CliRun run;

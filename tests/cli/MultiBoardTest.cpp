@@ -6,6 +6,7 @@
 #include <fstream>
 #include <future>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -228,7 +229,7 @@ struct RefusalCase {
     const char* name;
     std::vector<std::string> arguments;
     int exitCode;
-    const char* err;
+    std::string err;
     std::string busLines = "";
 };
 
@@ -243,10 +244,11 @@ class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(RefusalTest, TouchesNoBoard)
 {
     const RefusalCase& c = GetParam();
-    CliBench bench(4, "", c.busLines);
+    // Bus lines of its own bring no boards of the bench.
+    CliBench bench(c.busLines.empty() ? 4 : 0, "", c.busLines);
     const CliRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(bench.CommandWords(), Words{});
     EXPECT_FALSE(std::filesystem::exists(bench.Folder() / "counter"));
 }
@@ -254,29 +256,35 @@ TEST_P(RefusalTest, TouchesNoBoard)
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusalTest,
     ::testing::Values(
-        RefusalCase{"allOnAnEmptyBus", {"erase", "--all"}, kExitNoBoard, "--all: no board is attached.", "boards = 0"},
+        RefusalCase{"allOnAnEmptyBus", {"erase", "--all"}, kExitNoBoard, "quillet: --all: no board is attached.\n", "boards = 0"},
         RefusalCase{"sameBoardTwice", {"erase", "--device", "1", "--device", "01"}, kExitUsage,
-                    "--device 01 names TVRB0001 (device 1) a second time"},
+                    "quillet: --device 01 names TVRB0001 (device 1) a second time; name each board once.\n"},
         RefusalCase{"sameSerialTwice", {"blank-check", "--serial", "TVRA0002", "--serial", "TVRA0002"}, kExitUsage,
-                    "a second time"},
+                    "quillet: --serial TVRA0002 names TVRA0002 (device 2) a second time; name each board once.\n"},
         RefusalCase{"unknownBoardInAList", {"erase", "--serial", "TVRA0001", "--serial", "TVRX0009"}, kExitNoBoard,
-                    "--serial TVRX0009: no such board is attached"},
-        RefusalCase{"readSeveralWithoutFile", {"read", "--all"}, kExitUsage, "Reading several boards needs -o FILE"},
+                    "quillet: --serial TVRX0009: no such board is attached (see quillet list).\n"},
+        RefusalCase{"readSeveralWithoutFile", {"read", "--all"}, kExitUsage, "quillet: Reading several boards needs -o FILE; each board's file gets its serial number before the "
+                    "extension.\n"},
         RefusalCase{"numberOverFileData", {"program", kBlink, "--serial-number", "--serial-at", "0x2104",
                                            "--serial-file", "counter", "--serial-start", "1"},
-                    kExitUsage, "holds data at 2104-2109, where the serial number goes; add --serial-overwrite"},
+                    kExitUsage, "quillet: " + kBlink + " holds data at 2104-2109, where the serial number goes; add --serial-overwrite to "
+                    "replace it.\n"},
+        RefusalCase{"numberWithoutPlace", {"program", kBlink, "--serial-number"}, kExitUsage,
+                    "quillet: --serial-number needs --serial-at ADDRESS: an EEPROM address from 0x2100 or a "
+                    "program-memory address.\n"},
         RefusalCase{"numberWithoutCounter", {"program", kBlink, "--serial-number", "--serial-at", "0x2110"},
-                    kExitUsage, "--serial-number needs --serial-file FILE"},
+                    kExitUsage, "quillet: --serial-number needs --serial-file FILE, the counter the numbers come from.\n"},
         RefusalCase{"counterMissing", {"program", kBlink, "--serial-number", "--serial-at", "0x2110",
                                        "--serial-file", "counter"},
-                    kExitUsage, "does not exist; create it with --serial-start N."},
+                    kExitUsage, "quillet: Serial counter file counter does not exist; create it with --serial-start N.\n"},
         RefusalCase{"placeWithoutNumber", {"program", kBlink, "--serial-at", "0x2110"}, kExitUsage,
-                    "need --serial-number"},
+                    "quillet: The --serial-... options need --serial-number.\n"},
         RefusalCase{"placeInNoMemory", {"program", kBlink, "--serial-number", "--serial-at", "0x2004",
                                         "--serial-file", "counter", "--serial-start", "1"},
-                    kExitUsage, "does not fit the 16F877"},
+                    kExitUsage, "quillet: The serial number at 2004-2009 does not fit the 16F877: program memory is 0000-1FFF, EEPROM "
+                    "2100-21FF.\n"},
         RefusalCase{"logUnwritable", {"erase", "--all", "--log", "no-such-folder/run.jsonl"}, kExitOutputFile,
-                    "Cannot open the log file no-such-folder/run.jsonl"}),
+                    "quillet: Cannot open the log file no-such-folder/run.jsonl: No such file or directory\n"}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 // A place that fits the 16F877's EEPROM but not the 16F84A's: the 16F84A boards refuse, the
@@ -347,6 +355,194 @@ TEST(MultiBoard, ALogThatCannotBeWrittenFailsTheRun)
     EXPECT_EQ(run.exitCode, kExitOutputFile) << run.out << run.err;
     EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): Cannot write the log file /dev/full"), std::string::npos)
         << run.err;
+}
+
+} // namespace
+
+namespace {
+
+// Serial numbers need be neither unique nor present: boards that share one, or have none, are
+// told apart by device number, where a run opens them and in the options a write offers.
+TEST(MultiBoard, SharedAndMissingSerialNumbers)
+{
+    CliBench bench(4, "", "fault = ack-wrong command=CMD_CONNECT board=3");
+    std::string config = ReadFile(bench.Config());
+    for (const auto& [from, to] : {std::pair{"serial = TVRB0001", "serial = TVRA0001"},
+                                   {"description = TVR-IOB", "description = TVR-IOB bench"}, // board 1's alone
+                                   {"serial = TVRA0002", "serial ="}})
+        config.replace(config.find(from), std::string(from).size(), to);
+    std::ofstream(bench.Config()) << config;
+
+    const CliRun offered = bench.Run({"erase"});
+    EXPECT_EQ(offered.exitCode, kExitUsage);
+    EXPECT_EQ(offered.err, "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
+                           "  --device 0               device 0, TVR-IOA\n"
+                           "  --description 'TVR-IOB bench' device 1, TVR-IOB bench\n"
+                           "  --device 2               device 2, TVR-IOA\n"
+                           "  --serial TVRB0002        device 3, TVR-IOB\n");
+
+    // Each board its own chip, as its processor shows; the one with a serial number of its own
+    // is opened by it, as its failure says.
+    const CliRun run = bench.Run({"blank-check", "--all", "--json"});
+    EXPECT_EQ(run.exitCode, kExitNoBoard);
+    std::map<std::string, std::string> boards;
+    for (const std::string& line : Lines(run.out))
+        boards[Field(line, "type") == "result" ? "" : Field(line, "device")] = std::regex_replace(line, std::regex(R"("milliseconds":\d+)"), R"("milliseconds":0)");
+    const std::string blank = R"("exit_code":0,"status":"ok","message":"Device is blank.","milliseconds":0,"processor":)";
+    EXPECT_EQ(boards, (std::map<std::string, std::string>{
+                          {"", R"({"type":"result","command":"blank-check","exit_code":4,"status":"no-board","message":)"
+                               R"("1 of 4 boards failed; the exit code is that of TVRB0002 (device 3).","boards":[)"
+                               R"({"device":0,"serial":"TVRA0001","exit_code":0,"status":"ok"},)"
+                               R"({"device":1,"serial":"TVRA0001","exit_code":0,"status":"ok"},)"
+                               R"({"device":2,"serial":"","exit_code":0,"status":"ok"},)"
+                               R"({"device":3,"serial":"TVRB0002","exit_code":4,"status":"no-board"}]})"},
+                          {"0", R"({"type":"board","device":0,"serial":"TVRA0001","description":"TVR-IOA",)" + blank +
+                                    R"("16F84A","blank":true})"},
+                          {"1", R"({"type":"board","device":1,"serial":"TVRA0001","description":"TVR-IOB bench",)" +
+                                    blank + R"("16F877","blank":true})"},
+                          {"2", R"({"type":"board","device":2,"serial":"","description":"TVR-IOA",)" + blank +
+                                    R"("16F84A","blank":true})"},
+                          {"3", R"j({"type":"board","device":3,"serial":"TVRB0002","description":"TVR-IOB","exit_code":4,)j"
+                                R"j("status":"no-board","message":"Failed to open. (CN)","hint":"the board with serial )j"
+                                R"j(number 'TVRB0002' was opened but did not acknowledge the connect command; check the )j"
+                                R"j(board's power and cable, then unplug and replug it","milliseconds":0})j"}}));
+
+    // A file each, by device number where the serial number is no board's own.
+    bench.Run({"read", "--all", "-o", "back.hex"});
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(bench.Folder()))
+        if (entry.path().extension() == ".hex")
+            files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"back-device0.hex", "back-device1.hex", "back-device2.hex"}));
+    EXPECT_NE(ReadFile(bench.Folder() / "back-device0.hex"), ReadFile(bench.Folder() / "back-device1.hex"));
+}
+
+} // namespace
+
+namespace {
+
+// The times a run took, which no test can foresee, as 0.
+std::string WithoutTimes(const std::string& text)
+{
+    return std::regex_replace(std::regex_replace(text, std::regex(R"(\d+\.\d s)"), "0.0 s"),
+                              std::regex(R"("duration_ms":\d+)"), R"("duration_ms":0)");
+}
+
+// A run on several boards as a person reads it: each board's lines (in the order the boards
+// finish), then the table in device order with each chip's number, then the verdict.
+TEST(MultiBoard, TheRunsTextWhole)
+{
+    CliBench bench(2, "");
+    for (const std::string device : {"0", "1"}) {
+        ASSERT_EQ(bench.Run({"program", kBlink, "--device", device, "--serial-number", "--serial-at", "0x2110",
+                             "--serial-file", "counter", "--serial-start", "7"})
+                      .exitCode,
+                  kExitOk);
+    }
+    const std::vector<std::string> verify{"verify", kBlink, "--serial", "TVRB0001", "--serial", "TVRA0001",
+                                          "--serial-number", "--serial-at", "0x2110"};
+    CliRun run = bench.Run(verify);
+    EXPECT_EQ(run.exitCode, kExitOk);
+    std::vector<std::string> lines = Lines(WithoutTimes(run.out));
+    ASSERT_EQ(lines.size(), 8u) << run.out;
+    std::sort(lines.begin(), lines.begin() + 4);
+    EXPECT_EQ(lines, (std::vector<std::string>{"TVRA0001 (device 0): Serial number 7 at 2110-2115",
+                                               "TVRA0001 (device 0): Verify passed",
+                                               "TVRB0001 (device 1): Serial number 8 at 2110-2115",
+                                               "TVRB0001 (device 1): Verify passed",
+                                               "Board  Serial            Processor  Result          Time      Number",
+                                               "0      TVRA0001          16F84A     ok                0.0 s  7",
+                                               "1      TVRB0001          16F877     ok                0.0 s  8",
+                                               "All 2 boards succeeded."}));
+    EXPECT_EQ(run.err, "");
+
+    std::vector<std::string> longer = verify;
+    longer.insert(longer.end(), {"--serial-format", "dec:7"});
+    run = bench.Run(longer);
+    EXPECT_EQ(run.exitCode, kExitVerifyDiffers);
+    EXPECT_EQ(WithoutTimes(run.out), "Board  Serial            Processor  Result          Time      Number\n"
+                                     "0      TVRA0001          16F84A     verify-differs    0.0 s  -\n"
+                                     "1      TVRB0001          16F877     verify-differs    0.0 s  -\n");
+    lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 3u) << run.err;
+    std::sort(lines.begin(), lines.begin() + 2);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "quillet: TVRA0001 (device 0): No serial number in dec:7 form at 2110-2116.",
+                         "quillet: TVRB0001 (device 1): No serial number in dec:7 form at 2110-2116.",
+                         "quillet: 2 of 2 boards failed; the exit code is that of TVRA0001 (device 0)."}));
+}
+
+// The production log's line for each kind of run on one board, whole: the board as the driver
+// lists it (or as it was named, when it is not there), the file, the number, the result.
+TEST(MultiBoard, TheLogsLinesWhole)
+{
+    CliBench bench(4, "");
+    const std::string version = bench.Run({"--version"}).out.substr(std::string("quillet (Quillet1) ").size());
+    const std::string head = R"({"time":"T","host":"H","tool":"quillet","version":")" +
+                             version.substr(0, version.size() - 1) + R"(",)";
+    const std::string hex = R"("hex_file":{"path":")" + kBlink +
+                            R"(","size":256,"sha256":"1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"},)";
+    const std::vector<std::string> number{"--serial-number", "--serial-at", "0x2110", "--serial-file", "counter",
+                                          "--serial-start", "7"};
+    const struct {
+        std::vector<std::string> arguments; // --log run.jsonl is added
+        std::string line;
+    } cases[] = {
+        {{"erase", "--device", "2"},
+         R"("operation":"erase","board":{"device":2,"serial":"TVRA0002","description":"TVR-IOA"},"processor":"16F84A",)"
+         R"("status":"ok","exit_code":0,"message":"Device is erased.","duration_ms":0})"},
+        {{"blank-check", "--serial", "TVRX9999"},
+         R"j("operation":"blank-check","board":{"device":-1,"serial":"TVRX9999","description":""},"status":"no-board",)j"
+         R"j("exit_code":4,"message":"Failed to open. (CN)","duration_ms":0})j"},
+        {{"blank-check", "--description", "TVR-IOB"},
+         R"("operation":"blank-check","board":{"device":1,"serial":"TVRB0001","description":"TVR-IOB"},)"
+         R"("processor":"16F877","status":"ok","exit_code":0,"message":"Device is blank.","duration_ms":0})"},
+        {{"program", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110", "--serial-file", "counter",
+          "--serial-start", "7"},
+         R"("operation":"program","board":{"device":0,"serial":"TVRA0001","description":"TVR-IOA"},"processor":"16F84A",)" +
+             hex + R"("config_word":16370,"serial_number":7,"status":"ok","exit_code":0,"message":"Programming complete.",)"
+                   R"("duration_ms":0})"},
+        {{"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
+         R"("operation":"verify","board":{"device":0,"serial":"TVRA0001","description":"TVR-IOA"},"processor":"16F84A",)" +
+             hex + R"("serial_number":7,"status":"ok","exit_code":0,"message":"Verify passed","duration_ms":0})"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"--log", "run.jsonl"});
+        bench.Run(arguments);
+        expected.push_back(head + c.line);
+    }
+    std::vector<std::string> logged;
+    for (const std::string& line : LogLines(bench)) {
+        std::string masked = std::regex_replace(WithoutTimes(line), std::regex(R"("host":"[^"]*")"), R"("host":"H")");
+        masked = std::regex_replace(masked, std::regex(R"("time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z")"),
+                                    R"("time":"T")");
+        logged.push_back(masked);
+    }
+    EXPECT_EQ(logged, expected);
+}
+
+} // namespace
+
+namespace {
+
+// A lone board needs no name, even for a write; from two boards on a write must name one.
+TEST(MultiBoard, AWriteNamesItsBoardFromTwoBoardsOn)
+{
+    CliBench one(1, "");
+    CliRun run = one.Run({"erase"});
+    EXPECT_EQ(run.exitCode, kExitOk);
+    EXPECT_EQ(run.out, "Device is erased.\n");
+    EXPECT_EQ(run.err, "");
+
+    CliBench two(2, "");
+    run = two.Run({"erase"});
+    EXPECT_EQ(run.exitCode, kExitUsage);
+    EXPECT_EQ(run.err, "quillet: 2 boards are attached and erase writes to one; name it with one of:\n"
+                       "  --serial TVRA0001        device 0, TVR-IOA\n"
+                       "  --serial TVRB0001        device 1, TVR-IOB\n");
+    EXPECT_EQ(two.CommandWords(), Words{});
 }
 
 } // namespace
