@@ -130,8 +130,15 @@ void DownloadFirmware::SendReadBlock(std::uint64_t now)
     if (Fire(FaultKind::ReadFails, trigger))
         board_.Armed().readFailure = 1;
     std::vector<std::uint8_t> bytes = ReadBlockBytes();
-    if (const std::optional<Fault> cut = Fire(FaultKind::BlockShort, trigger))
-        bytes.resize(std::min(bytes.size(), std::size_t(cut->count.value_or(bytes.size() / 2))));
+    if (const std::optional<Fault> cut = Fire(FaultKind::BlockShort, trigger)) {
+        const std::size_t kept = std::min(bytes.size(), std::size_t(cut->count.value_or(bytes.size() / 2)));
+        Send(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept)), now);
+        // With a delay the rest follows, as from a board held up past the PC's time-out.
+        if (cut->delay != 0)
+            Send(std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(kept), bytes.end()),
+                 now + cut->delay);
+        return;
+    }
     Send(bytes, now);
 }
 

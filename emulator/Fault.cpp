@@ -52,7 +52,7 @@ constexpr FaultName FAULT_NAMES[] = {
     {"block-ack-short", FaultKind::BlockAckShort, Placement::ProgramStream, 0, PART | BLOCK},
     {"block-ack-missing", FaultKind::BlockAckMissing, Placement::ProgramStream, 0, PART | BLOCK},
     {"block-ack-late", FaultKind::BlockAckLate, Placement::ProgramStream, DELAY, PART | BLOCK},
-    {"block-short", FaultKind::BlockShort, Placement::ReadStream, 0, PART | BLOCK | COUNT},
+    {"block-short", FaultKind::BlockShort, Placement::ReadStream, 0, PART | BLOCK | COUNT | DELAY},
     {"unplug", FaultKind::Unplug, Placement::Selected, 0, SELECTOR},
     {"read-fails", FaultKind::ReadFails, Placement::Selected, 0, SELECTOR},
     {"write-fails", FaultKind::WriteFails, Placement::Selected, 0, SELECTOR},

@@ -103,6 +103,18 @@ TEST_F(OperationTest, ReadGivesAShortProgramBlockOneSecondChance)
     EXPECT_EQ(calls[shortRead + 3].bytes, kRepeat);
     EXPECT_EQ(calls[shortRead + 4].bytes.size(), static_cast<std::size_t>(READ_PROGRAM_BLOCK_BYTES));
     EXPECT_EQ(calls[shortRead + 5].bytes, kAck);
+
+    // Held up past the read's time-out, the rest of the block arrives while the queue is
+    // drained byte by byte, and is no part of the repeated block.
+    trace.Clear();
+    InjectFault("block-short part=program block=3 count=40 delay=300 times=1");
+    FirmwareImage again;
+    ASSERT_EQ(READ_DONE, ReadTarget(link, processor, again, {}));
+    EXPECT_EQ(again.Get(kWordInBlock), kGoto5);
+    const std::vector<WireCall> drained = WireCalls(trace);
+    EXPECT_EQ(std::count_if(drained.begin(), drained.end(),
+                            [](const WireCall& call) { return call.function == "FT_Read" && call.bytes.size() == 1; }),
+              READ_PROGRAM_BLOCK_BYTES - static_cast<int>(kShortBytes));
 }
 
 } // namespace
