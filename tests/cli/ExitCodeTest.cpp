@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "QuilletVersion.h"
 #include "cli/CliBench.h"
 
 namespace {
@@ -351,6 +352,9 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"type":"device","device":2,"serial":"TVRA0002","description":"TVR-IOA"})",
                   R"({"type":"device","device":3,"serial":"TVRB0002","description":"TVR-IOB"})",
                   R"({"type":"result","command":"list","exit_code":0,"status":"ok","message":"","devices":4})"}},
+        OutputCase{"version", {"version"}, kExitOk, "quillet (Quillet1) " + std::string(QUILLET_VERSION) + "\n", "",
+                   {R"({"type":"result","command":"version","exit_code":0,"status":"ok","message":"","version":"quillet (Quillet1) )" +
+                    std::string(QUILLET_VERSION) + R"("})"}},
         // No board named: device 0, named in the result.
         OutputCase{"info", {"info"}, kExitOk,
                    "Revision:  V1.03\nVersion:   TVR-IOA EMULATED\nProcessor: 16F84A (board)\nDriver:    " + kDriverPath + "\n",
