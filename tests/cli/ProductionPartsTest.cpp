@@ -67,6 +67,7 @@ TEST(SerialFormat, ParsesTheThreeLayoutsAndRefusesTheRest)
         {"le:8", true, "le:8", ~std::uint64_t{0}},
         {"dec:0", false, "", 0},
         {"dec:20", false, "", 0}, // 20 digits overflow 64 bits
+        {"dec:006", false, "", 0}, // a width has one or two digits
         {"be:9", false, "", 0},
         {"be:", false, "", 0},
         {"hex:4", false, "", 0},
