@@ -340,7 +340,9 @@ TEST(Utf8, DecodesWellFormedSequencesAndKeepsEveryOtherByte)
         {"\xE2\x82", u"\xE2\x82"},                             // cut short by the end
         {"\xE2\x82\xAC", u"\x20AC"},
         {"\xED\x9F\xBF", u"\xD7FF"},
-        {"\xED\xA0\x80", u"\xED\xA0\x80"},                     // a surrogate
+        {"\xED\xA0\x80", u"\xED\xA0\x80"},                     // the first surrogate
+        {"\xED\xBF\xBF", u"\xED\xBF\xBF"},                     // the last surrogate
+        {"\xEE\x80\x80", u"\xE000"},
         {"\xEF\xBF\xBF", u"\xFFFF"},
         {"\xF0\x8F\xBF\xBF", u"\xF0\x8F\xBF\xBF"},             // U+FFFF, overlong
         {"\xF0\x90\x80\x80", u"?"},
