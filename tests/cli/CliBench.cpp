@@ -287,6 +287,17 @@ std::string Fixture(const std::string& name)
     return AbsolutePath(std::string(QUILLET_TEST_DATA_DIR) + "/hex/" + name);
 }
 
+std::string JsonText(const std::string& text)
+{
+    std::string quoted;
+    for (const char c : text) {
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted;
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

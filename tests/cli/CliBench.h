@@ -96,6 +96,9 @@ std::string AbsolutePath(const std::string& path);
 // The path of a HEX fixture.
 std::string Fixture(const std::string& name);
 
+// Text as a JSON string holds it: a Windows path's backslashes doubled.
+std::string JsonText(const std::string& text);
+
 // A file's bytes as they stand.
 std::string ReadFile(const std::filesystem::path& path);
 

@@ -484,7 +484,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    "quillet: " + Fixture("malformed/bad-config-checksum.hex") + ": Checksum error in HEX file.\n",
                  {R"({"type":"result","command":"program","exit_code":3,"status":"hex-file","message":")" +
-                  Fixture("malformed/bad-config-checksum.hex") + R"(: Checksum error in HEX file."})"}},
+                  JsonText(Fixture("malformed/bad-config-checksum.hex")) + R"(: Checksum error in HEX file."})"}},
         OutputCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard,
                    "",
                    "quillet: Failed to open. (CN)\nquillet: could not open the board with serial number 'TVRX9999': "

@@ -480,7 +480,7 @@ TEST(MultiBoard, TheLogsLinesWhole)
     const std::string version = bench.Run({"--version"}).out.substr(std::string("quillet (Quillet1) ").size());
     const std::string head = R"({"time":"T","host":"H","tool":"quillet","version":")" +
                              version.substr(0, version.size() - 1) + R"(",)";
-    const std::string hex = R"("hex_file":{"path":")" + kBlink +
+    const std::string hex = R"("hex_file":{"path":")" + JsonText(kBlink) +
                             R"(","size":256,"sha256":"1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"},)";
     const std::vector<std::string> number{"--serial-number", "--serial-at", "0x2110", "--serial-file", "counter",
                                           "--serial-start", "7"};
