@@ -6,6 +6,7 @@
 #include "emulator/DownloadFirmware.h"
 #include "emulator/ReceiveQueue.h"
 #include "emulator/TargetChip.h"
+#include "link/D2xxTypes.h"
 
 namespace emulator {
 
@@ -17,6 +18,7 @@ struct ArmedFailures {
     unsigned readFailure = 0;
     unsigned unplug = 0; // counted in reads: the board vanishes before the read is served
     unsigned writeFailure = 0;
+    FT_STATUS writeFailureStatus = FT_IO_ERROR; // what the failing write returns
     unsigned shortWrite = 0;
     std::optional<unsigned> shortWriteBytes; // what gets through; none: half of the write
 

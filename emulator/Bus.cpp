@@ -224,11 +224,16 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     if (!buffer && count > 0)
         return FT_INVALID_PARAMETER;
     // A failing write reaches nothing: the board never sees its bytes.
-    const bool armedFailure = ArmedFailures::CountDown(board->Armed().writeFailure);
+    if (ArmedFailures::CountDown(board->Armed().writeFailure))
+        return board->Armed().writeFailureStatus;
     const std::optional<Trigger> trigger = board->Firmware().WriteTrigger(buffer, count);
-    if (armedFailure || (trigger && faults_.Fire(FaultKind::WriteFails, *trigger)) ||
-        faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index())))
-        return FT_IO_ERROR;
+    std::optional<Fault> failed;
+    if (trigger)
+        failed = faults_.Fire(FaultKind::WriteFails, *trigger);
+    if (!failed)
+        failed = faults_.Fire(FaultKind::WriteFails, CallTrigger(board->Index()));
+    if (failed)
+        return failed->value;
     // A short write moves only its first bytes and still returns FT_OK, as the vendor's driver
     // does when its write time-out runs out; the board sees only those bytes.
     const DWORD moved = ShortWrite(trigger, *board, count).value_or(count);

@@ -154,8 +154,10 @@ bool DownloadFirmware::Acknowledge(std::uint16_t word, std::uint64_t now)
         armed.readFailure = 2;
     if (Fire(FaultKind::Unplug, answer))
         armed.unplug = 2;
-    if (Fire(FaultKind::WriteFails, CommandTrigger(word, Moment::DataWrite)))
+    if (const std::optional<Fault> failed = Fire(FaultKind::WriteFails, CommandTrigger(word, Moment::DataWrite))) {
         armed.writeFailure = 1;
+        armed.writeFailureStatus = failed->value;
+    }
     if (const std::optional<Fault> cut = Fire(FaultKind::WriteShort, CommandTrigger(word, Moment::DataWrite))) {
         armed.shortWrite = 1;
         armed.shortWriteBytes = cut->count;

@@ -5,6 +5,7 @@
 #include "emulator/Configuration.h"
 #include "emulator/NibbleCodec.h"
 #include "emulator/TextFields.h"
+#include "link/D2xxTypes.h"
 
 namespace emulator {
 
@@ -55,7 +56,7 @@ constexpr FaultName FAULT_NAMES[] = {
     {"block-short", FaultKind::BlockShort, Placement::ReadStream, 0, PART | BLOCK | COUNT | DELAY},
     {"unplug", FaultKind::Unplug, Placement::Selected, 0, SELECTOR},
     {"read-fails", FaultKind::ReadFails, Placement::Selected, 0, SELECTOR},
-    {"write-fails", FaultKind::WriteFails, Placement::Selected, 0, SELECTOR},
+    {"write-fails", FaultKind::WriteFails, Placement::Selected, 0, SELECTOR | VALUE},
     {"write-short", FaultKind::WriteShort, Placement::Selected, 0, SELECTOR | COUNT},
     {"high-nibbles", FaultKind::HighNibbles, Placement::Call, 0, VALUE},
     {"count-fails", FaultKind::CountFails, Placement::Call, 0, 0},
@@ -297,6 +298,9 @@ bool FaultParser::CheckValues(const FaultName& name)
             return Fail(std::string(command->name) + " answers a text; use answer-bytes or answer-zero");
         return Number("value", command && command->answer == AnswerKind::Byte ? BYTE_LIMIT : WORD_LIMIT,
                       fault_.value);
+    case FaultKind::WriteFails:
+        fault_.value = FT_IO_ERROR;
+        return !(given_ & VALUE) || Number("value", BYTE_LIMIT, fault_.value);
     case FaultKind::HighNibbles:
         fault_.value = DEFAULT_HIGH_NIBBLE;
         return !(given_ & VALUE) || Number("value", NIBBLE_LIMIT, fault_.value);

@@ -168,6 +168,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "quillet: Failed to open. (CN)\nquillet: device 0 was opened but did not acknowledge the connect "
                     "command; check the board's power and cable, then unplug and replug it\n",
                     {CONNECT, CONNECT}, "fault = ack-wrong command=CMD_CONNECT"},
+        // A driver status that shares its number with "no ping" (FT_INVALID_HANDLE, 1) is no ping failure.
+        OutcomeCase{"connectWriteInvalidHandle", {"info", "--device", "0"}, kExitNoBoard, "",
+                    "quillet: Failed to open. (CN)\nquillet: device 0 was opened but did not acknowledge the connect "
+                    "command; check the board's power and cable, then unplug and replug it\n",
+                    {CONNECT, CONNECT}, "fault = write-fails command=CMD_CONNECT value=1"},
         // The ping is asked twice before the board counts as silent.
         OutcomeCase{"pingUnanswered", {"info", "--device", "0"}, kExitNoBoard, "",
                     "quillet: Error 5\nquillet: Device not responding to ping.\nquillet: device 0 acknowledged the "
