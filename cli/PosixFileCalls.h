@@ -1,6 +1,7 @@
 #pragma once
 // The POSIX file calls the production log and the serial counter file rely on: open with
-// O_CLOEXEC and O_NONBLOCK, an exclusive flock, pread and pwrite at the start, fsync, gmtime_r, gethostname.
+// O_CLOEXEC and O_NONBLOCK, an exclusive flock, pread and pwrite at the start, fsync,
+// gmtime_r, gethostname.
 // Windows gets them here over its C runtime and the Win32 calls that do the same.
 #if defined(_WIN32)
 #ifndef NOMINMAX
