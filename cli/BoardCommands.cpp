@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/AttachedBoards.h"
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
-#include "cli/MultiBoardRun.h"
+#include "cli/production/BoardList.h"
+#include "cli/production/BoardRun.h"
 #include "cli/Reporter.h"
 #include "cli/Utf8.h"
 #include "link/CommandSet.h"
@@ -30,30 +30,28 @@ int RunList(const Invocation& invocation, Reporter& reporter)
     BoardSession session(reporter, invocation.selection, invocation.processor);
     if (Outcome loaded = session.LoadDriver(); loaded.exitCode != EXIT_OK)
         return reporter.Finish(loaded);
-    std::vector<AttachedBoard> boards;
-    switch (ListAttachedBoards(session.Driver(), boards)) {
-    case DEVICE_LIST_OK: break;
-    case DEVICE_LIST_COUNT_FAILED: return reporter.Finish({EXIT_NO_BOARD, "FT_ListDevices failed"});
-    default: return reporter.Finish({EXIT_NO_BOARD, "ListDevices failed"});
-    }
+    std::vector<BoardIdentity> boards;
+    if (Outcome listed = ListBoards(session.Driver(), boards); listed.exitCode != EXIT_OK)
+        return reporter.Finish(listed);
     reporter.Print(std::to_string(boards.size()) + " device(s) attached:");
-    for (const AttachedBoard& board : boards) {
+    for (const BoardIdentity& board : boards) {
+        const std::string serial = Latin1ToUtf8(board.serial);
+        const std::string description = Latin1ToUtf8(board.description);
         char row[160];
-        std::snprintf(row, sizeof row, "%-4d %-20s %s", board.device, board.serial.c_str(),
-                      board.description.c_str());
+        std::snprintf(row, sizeof row, "%-4d %-20s %s", board.device, serial.c_str(), description.c_str());
         reporter.Print(row);
         reporter.Emit(JsonLine()
                           .Add("type", "device")
                           .Add("device", board.device)
-                          .Add("serial", board.serial)
-                          .Add("description", board.description));
+                          .Add("serial", serial)
+                          .Add("description", description));
     }
     return reporter.Finish({EXIT_OK, ""}, JsonLine().Add("devices", static_cast<long long>(boards.size())));
 }
 
 int RunInfo(const Invocation& invocation, Reporter& reporter)
 {
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
+    return RunOnBoards(invocation, reporter, [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const char* source = session.ProcessorSource();
         std::string processor = Name(session.Processor());
         if (session.BoardProcessor() && *session.BoardProcessor() != session.Processor())
@@ -115,7 +113,7 @@ int RunWriteVersion(const Invocation& invocation, Reporter& reporter)
         return reporter.Finish({EXIT_USAGE, "The version text holds " + std::to_string(text.size()) +
                                                 " characters; the board stores at most " +
                                                 std::to_string(VERSION_TEXT_LENGTH) + "."});
-    return RunOnBoard(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult&) -> Outcome {
+    return RunOnBoards(invocation, reporter, [&](BoardSession& session, Reporter&, BoardResult&) -> Outcome {
         // WriteVersion has shown what happened in the window's words.
         if (WriteVersion(session.Link(), text) != 0)
             return {EXIT_NO_BOARD, "The version text was not stored.", session.StreamCutHint()};

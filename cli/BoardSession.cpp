@@ -6,6 +6,7 @@
 #include "cli/DriverStatus.h"
 #include "cli/Utf8.h"
 #include "cli/Reporter.h"
+#include "cli/production/Interruption.h"
 #include "link/Connection.h"
 #include "link/DeviceSelection.h"
 
@@ -154,4 +155,13 @@ void BoardSession::TakeProcessorAnswer(ProcessorAnswer answer)
         boardProcessor_ = TargetProcessor::PIC16F84A;
     else if (answer == PROCESSOR_16F877)
         boardProcessor_ = TargetProcessor::PIC16F877;
+}
+
+bool BoardSession::StopRequested()
+{
+    if (!stopped_ && InterruptionRequested()) {
+        stopped_ = true;
+        reporter_.Quiet();
+    }
+    return stopped_;
 }

@@ -49,6 +49,11 @@ public:
     void ShowStatus(const std::string& text) override { status_ = text; }
     void ShowRevision(const std::string& text) override { revision_ = text; }
     void TakeProcessorAnswer(ProcessorAnswer answer) override;
+    // Once the run is interrupted the board gets nothing more, and the core's messages about
+    // the writes refused are not shown.
+    bool StopRequested() override;
+    // True once a write was refused because the run was interrupted.
+    bool Stopped() const { return stopped_; }
 
     // "device 5", "the board with serial number 'TVRA0001'", ...: the board this session opens.
     std::string BoardName() const;
@@ -72,6 +77,7 @@ private:
     bool driverLoaded_ = false;
     bool connected_ = false;
     bool refused_ = false;
+    bool stopped_ = false;
     std::string status_;
     std::string revision_ = "VER";
     std::optional<TargetProcessor> boardProcessor_;

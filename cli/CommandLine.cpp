@@ -34,7 +34,8 @@ std::string ExitCodes()
    9  read -o: the output file could not be written
       (also the production log of --log and the counter file of --serial-file)
   10  the D2XX driver library ()" +
-           D2xxBinding::DefaultLibraryName() + ") is missing or incomplete";
+           D2xxBinding::DefaultLibraryName() + ") is missing or incomplete\n"
+           " 130  interrupted by Ctrl-C or a termination signal; each unfinished board is reported";
 }
 
 constexpr char kHelpHint[] = "run 'quillet --help' for the commands and options";
@@ -168,6 +169,15 @@ void DefineCommands(CLI::App& app, Invocation& invocation)
     AddConfigSwitches(*program, invocation.config);
     AddProductionLog(*program, invocation);
     AddSerialOptions(*program, invocation.serial, false);
+    program->add_flag_callback("--verify", [&invocation] { invocation.verifyAfterProgram = true; },
+                               "Read each chip back after programming and compare it with what was written, "
+                               "serial number included (the default with --all or a list)")
+        ->disable_flag_override()
+        ->group("Production");
+    program->add_flag_callback("--no-verify", [&invocation] { invocation.verifyAfterProgram = false; },
+                               "Do not read the chips back")
+        ->disable_flag_override()
+        ->group("Production");
     program->footer(std::string("Options left out take the file's configuration record, else the defaults: code "
                                 "protection off, watchdog on, power-up timer off, brown-out reset on, the others off.\n\n") +
                     ExitCodes());

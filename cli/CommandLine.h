@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/SerialNumber.h"
+#include "cli/production/SerialNumber.h"
 
 #include "image/ProcessorProfile.h"
 #include "link/LinkHost.h"
@@ -40,6 +40,9 @@ struct Invocation {
     std::string output;      // read -o; empty: print the listing
     std::string versionText; // write-version, as typed (UTF-8)
     bool autoErase = false;
+    // program: read each chip back and compare it (--verify, --no-verify); unset, a run on
+    // several boards does and a run on one does not, as the window's Program does not.
+    std::optional<bool> verifyAfterProgram;
     bool yesProtect = false;
     ConfigSwitches config;
 };

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
-#include "cli/BoardList.h"
+#include "cli/production/BoardList.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
@@ -18,26 +19,18 @@ int RunCommand(const Invocation& invocation);
 
 // What work on a board leaves besides its outcome.
 struct BoardResult {
-    const BoardIdentity* board = nullptr;      // the board, in a run on several boards
-    bool serialIsOwn = false;                  // no other board on the bus has the board's serial number
+    const BoardIdentity* board = nullptr;      // the board, as far as the run could tell
+    std::string fileTag;                       // in a run on several boards: its part of an output file's name
     std::string processor;                     // the processor worked with, once connected
     JsonLine fields;                           // for the JSON result
     std::optional<int> configWord;             // the configuration word written
     std::optional<std::uint64_t> serialNumber; // the serial number written or checked
+    std::optional<bool> verified;              // program --verify: the chip read back the same
 };
 
 // Work on a connected board, reporting through `reporter` (the board's own in a run on
 // several boards): the outcome, and what it leaves in `result`.
 using BoardWork = std::function<Outcome(BoardSession& session, Reporter& reporter, BoardResult& result)>;
-
-// After a board's work: the board, its outcome (which a failure to record may change) and
-// what the work left.
-using BoardRecorder = std::function<void(BoardSession& session, Outcome& outcome, const BoardResult& result)>;
-
-// Connects to the chosen board, runs `work`, releases the board, hands everything to
-// `record` (if any) and reports the outcome.
-int RunOnBoard(const Invocation& invocation, Reporter& reporter, const BoardWork& work,
-               const BoardRecorder& record = {});
 
 int RunList(const Invocation& invocation, Reporter& reporter);
 int RunInfo(const Invocation& invocation, Reporter& reporter);

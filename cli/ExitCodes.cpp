@@ -13,6 +13,7 @@ const char* ExitCodeName(int code)
     case EXIT_PROGRAM_FAILED: return "program-failed";
     case EXIT_OUTPUT_FILE: return "output-file";
     case EXIT_NO_DRIVER: return "no-driver";
+    case EXIT_INTERRUPTED: return "interrupted";
     }
     return "unknown";
 }

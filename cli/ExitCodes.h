@@ -17,6 +17,9 @@ enum ExitCode : int {
     EXIT_PROGRAM_FAILED = 8,   // the board refused a block of the program stream
     EXIT_OUTPUT_FILE = 9,      // the HEX file of read -o could not be written
     EXIT_NO_DRIVER = 10,       // the D2XX driver library is missing or incomplete
+    // Ctrl-C or a termination request stopped the run before every board was done: 128 plus
+    // SIGINT's number, as a shell reports a run ended by Ctrl-C, for SIGTERM too.
+    EXIT_INTERRUPTED = 130,
 };
 
 // The name of a code in the "status" field of a JSON result: "ok", "usage", ...

@@ -49,6 +49,13 @@ JsonLine& JsonLine::Add(std::string_view key, std::string_view value)
     return *this;
 }
 
+JsonLine& JsonLine::AddUnsigned(std::string_view key, std::uint64_t value)
+{
+    Key(key);
+    fields_ += std::to_string(value);
+    return *this;
+}
+
 JsonLine& JsonLine::Add(std::string_view key, long long value)
 {
     Key(key);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ public:
     JsonLine& Add(std::string_view key, long long value);
     JsonLine& Add(std::string_view key, int value) { return Add(key, static_cast<long long>(value)); }
     JsonLine& Add(std::string_view key, bool value);
+    // A number of 64 bits without a sign (a serial number), written exactly.
+    JsonLine& AddUnsigned(std::string_view key, std::uint64_t value);
     // A value that is JSON already: an array or an object.
     JsonLine& AddRaw(std::string_view key, std::string_view json);
     // The fields of another line, appended to these.

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "cli/SerialNumber.h"
+#include "cli/production/SerialNumber.h"
 #include "link/DeviceSelection.h"
 
 namespace {
@@ -127,13 +127,13 @@ void AddSerialOptions(CLI::App& command, SerialOptions& serial, bool verify)
             ->group("Production");
         return;
     }
-    command.add_option("--serial-file", serial.counterPath, "The counter file the numbers come from, under a lock")
+    command.add_option("--serial-file", serial.counterPath, "The serial journal: the numbers come from it and are recorded in it, with their boards")
         ->type_name("FILE")
         ->group("Production");
     command
         .add_option_function<std::string>(
             "--serial-start", [&serial](const std::string& text) { serial.start = NumberOf(text); },
-            "The first number, when --serial-file does not exist yet")
+            "The first number, when --serial-file does not exist yet; no larger than the file's next")
         ->check(NumberCheck(~std::uint64_t{0}))
         ->type_name("N")
         ->group("Production");

@@ -3,19 +3,20 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
 #include "cli/ConfigSwitches.h"
-#include "cli/MultiBoardRun.h"
-#include "cli/ProductionLog.h"
+#include "cli/production/BoardRun.h"
+#include "cli/production/RunRecords.h"
 #include "cli/Reporter.h"
-#include "cli/SerialCounter.h"
-#include "cli/SerialNumber.h"
+#include "cli/production/SerialNumber.h"
 #include "image/ConfigWord.h"
 #include "image/FirmwareImage.h"
 #include "image/HexFile.h"
+#include "image/HexTextFile.h"
 #include "link/CommandSet.h"
 #include "link/Pause.h"
 #include "ops/BlankCheck.h"
@@ -37,22 +38,28 @@ Outcome HexFileError(const std::string& path, HexCheckResult result)
     return {EXIT_HEX_FILE, path + ": " + HexCheckMessage(result)};
 }
 
-// Before the board is touched: a file that is missing, corrupt or too large for any target
-// (or for --processor) stops the run without a word to the board.
-Outcome CheckBeforeBoard(const Invocation& invocation)
+// Before the board is touched: the file is read once, and every board gets these bytes, checked
+// and hashed, even if the file changes during the run. A file that is missing, corrupt or too
+// large for any target (or for --processor) stops the run without a word to the board.
+Outcome ReadBeforeBoard(const Invocation& invocation, std::string& text)
 {
+    if (invocation.file.empty())
+        return HexFileError(invocation.file, HEX_NO_FILE_NAME);
+    if (!ReadHexFileText(invocation.file, text))
+        return HexFileError(invocation.file, HEX_CANNOT_OPEN);
     const TargetProcessor largest = TargetProcessor::PIC16F877;
-    const HexCheckResult result = CheckHexFile(invocation.file, invocation.processor.value_or(largest), nullptr);
-    if (result != HEX_FILE_OK)
+    if (const HexCheckResult result = CheckHexText(text, invocation.processor.value_or(largest), nullptr);
+        result != HEX_FILE_OK)
         return HexFileError(invocation.file, result);
     return {};
 }
 
 // The window's Open for the processor now known: the check, whose configuration record sets
 // the options, then the switches given, which have the last word.
-Outcome OpenHexFile(const Invocation& invocation, TargetProcessor processor, ConfigOptions& options)
+Outcome OpenHexFile(const Invocation& invocation, std::string_view text, TargetProcessor processor,
+                    ConfigOptions& options)
 {
-    const HexCheckResult result = CheckHexFile(invocation.file, processor, [&](std::uint16_t word) {
+    const HexCheckResult result = CheckHexText(text, processor, [&](std::uint16_t word) {
         ApplyConfigWord(processor, word, options);
     });
     if (result != HEX_FILE_OK)
@@ -145,8 +152,9 @@ void ReportDifferences(Reporter& reporter, const std::vector<VerifyDifference>& 
 }
 
 // The serial-number options, checked before any board is touched: a place that fits no
-// target, a missing counter file, file data where the number would go.
-Outcome CheckSerialBeforeBoard(const Invocation& invocation, bool program, SerialPlace& place)
+// target, a number to check that the format cannot hold, file data where the number would go.
+Outcome CheckSerialBeforeBoard(const Invocation& invocation, std::string_view hexText, bool program,
+                               SerialPlace& place)
 {
     const SerialOptions& serial = invocation.serial;
     if (!serial.enabled) {
@@ -162,71 +170,102 @@ Outcome CheckSerialBeforeBoard(const Invocation& invocation, bool program, Seria
     if (const std::string misfit = place.CheckFits(invocation.processor.value_or(TargetProcessor::PIC16F877));
         !misfit.empty())
         return {EXIT_USAGE, misfit};
+    if (serial.given && *serial.given > place.Largest())
+        return {EXIT_USAGE, "--serial-number-is " + std::to_string(*serial.given) + " does not fit " +
+                                place.format.Text() + " at " + place.Range() + ", which holds at most " +
+                                std::to_string(place.Largest()) + "."};
     if (!program)
         return {};
     if (serial.counterPath.empty())
         return {EXIT_USAGE, "--serial-number needs --serial-file FILE, the counter the numbers come from."};
-    if (const std::string unusable = SerialCounter(serial.counterPath, serial.start).Check(); !unusable.empty())
-        return {EXIT_USAGE, unusable};
-    if (!serial.overwrite && FileHoldsDataAt(invocation.file, place))
+    if (!serial.overwrite && FileHoldsDataAt(hexText, place))
         return {EXIT_USAGE, invocation.file + " holds data at " + place.Range() +
                                 ", where the serial number goes; add --serial-overwrite to replace it."};
     return {};
 }
 
-// The facts the production log keeps about the HEX file; none without a log.
-std::unique_ptr<HexFileFacts> FactsForLog(const Invocation& invocation)
+void AddSerialNumber(BoardResult& result, std::uint64_t number)
 {
-    auto facts = std::make_unique<HexFileFacts>();
-    if (invocation.logPath.empty() || !HexFileFacts::Of(invocation.file, *facts))
-        return nullptr;
-    return facts;
+    result.serialNumber = number;
+    result.fields.AddUnsigned("serial_number", number).Add("serial_number_text", std::to_string(number));
+}
+
+// The whole target, read back as the window's Verify reads it: with its extra pauses around
+// the read command. The device is closed after; a read that fails loses the link.
+Outcome ReadBack(BoardSession& session, Reporter& reporter, TargetProcessor processor, FirmwareImage& target)
+{
+    Pause(PAUSE_AROUND_READ_MS);
+    const ReadResult read =
+        ReadTarget(session.Link(), processor, target, reporter.Progress("verify", "Verifying"), PAUSE_AROUND_READ_MS);
+    if (read != READ_DONE) {
+        LoseLink(session);
+        return {EXIT_NO_BOARD, VerifyReadMessage(read), session.StreamCutHint()};
+    }
+    session.Driver().Close();
+    return {};
+}
+
+std::string Counted(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " difference" : " differences");
 }
 
 } // namespace
 
 int RunProgram(const Invocation& invocation, Reporter& reporter)
 {
-    if (Outcome checked = CheckBeforeBoard(invocation); checked.exitCode != EXIT_OK)
-        return reporter.Finish(checked);
+    std::string hexText;
+    if (Outcome read = ReadBeforeBoard(invocation, hexText); read.exitCode != EXIT_OK)
+        return reporter.Finish(read);
     if (SwitchesProtect(invocation.config) && !invocation.yesProtect)
         return reporter.Finish({EXIT_USAGE, kConfirmProtection});
     SerialPlace place;
-    if (Outcome checked = CheckSerialBeforeBoard(invocation, true, place); checked.exitCode != EXIT_OK)
+    if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, true, place); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
-    SerialCounter counter(invocation.serial.counterPath, invocation.serial.start);
-    const std::unique_ptr<HexFileFacts> facts = FactsForLog(invocation);
+    RunRecords records(invocation);
+    if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
+        return reporter.Finish(opened);
+    records.SetHexFile(HexFileFacts::Of(invocation.file, hexText));
+    const bool numbered = invocation.serial.enabled;
+    if (numbered) {
+        if (Outcome opened = records.OpenJournal(invocation.serial, reporter); opened.exitCode != EXIT_OK)
+            return reporter.Finish(opened);
+    }
+    // A production run reads every chip back unless told not to: a chip that took every block
+    // may still hold something else (a weak cell, a board that acknowledged too soon), and a
+    // wrong chip found at the bench costs less than one found in the field. One board runs as
+    // the window's Program does, which leaves Verify to the user.
+    const bool verifyAfter = invocation.verifyAfterProgram.value_or(SeveralBoards(invocation));
 
     const BoardWork work = [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
         ConfigOptions options;
-        if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
+        if (Outcome opened = OpenHexFile(invocation, hexText, processor, options); opened.exitCode != EXIT_OK)
             return opened;
         // The file's own record may ask for protection too.
         if (OptionsProtect(processor, options) && !invocation.yesProtect)
             return {EXIT_USAGE, kConfirmProtection};
-        const bool numbered = invocation.serial.enabled;
         if (const std::string misfit = numbered ? place.CheckFits(processor) : ""; !misfit.empty())
             return {EXIT_USAGE, misfit};
 
-        // The number is taken once the target is known to be blank (or erased): a chip that
-        // fails after that has used its number, and the log says which one.
+        // The number is taken once the target is known to be blank (or erased), and is in the
+        // journal with this board before the chip gets it: a chip that fails after that has
+        // used its number, and the records say which one.
         Outcome numberFailure;
         const PrepareImage numberImage = [&](FirmwareImage& image) {
             std::uint64_t number = 0;
-            numberFailure = counter.Take(place.format.Largest(), number);
+            numberFailure = records.ReserveSerial(result, place.Largest(), number);
             if (numberFailure.exitCode != EXIT_OK)
                 return 1;
             PlaceSerial(number, place, image);
-            result.serialNumber = number;
-            result.fields.Add("serial_number", static_cast<long long>(number));
+            AddSerialNumber(result, number);
             return 0;
         };
         auto image = std::make_unique<FirmwareImage>();
         const ProgramOutcome outcome =
-            ProgramFromFile(session.Link(), processor, invocation.file, invocation.autoErase,
-                            [&options] { return options; }, *image,
-                            reporter.Progress("program", "Programming"), numbered ? numberImage : PrepareImage());
+            ProgramFromText(session.Link(), processor, hexText, invocation.autoErase, [&options] { return options; },
+                            *image, reporter.Progress("program", "Programming"),
+                            numbered ? numberImage : PrepareImage());
         const std::string message = ProgramOutcomeMessage(outcome, invocation.autoErase, invocation.file);
         // A failed blank check or erase has closed the device and marked the link lost already.
         if (outcome.stage == ProgramStage::BlankCheck)
@@ -234,8 +273,6 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         if (outcome.stage == ProgramStage::Erase)
             return {outcome.erase == ERASE_WRONG_ANSWER ? EXIT_ERASE_FAILED : EXIT_NO_BOARD, message};
         result.fields.Add("erased", outcome.erased);
-        if (outcome.stage == ProgramStage::Load)
-            return {EXIT_HEX_FILE, message};
         if (outcome.stage == ProgramStage::Prepare)
             return numberFailure;
         result.fields.Add("config_word", static_cast<int>(outcome.configWord));
@@ -244,45 +281,56 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
             LoseLink(session);
             return {ProgramExitCode(outcome.stream), message, session.StreamCutHint()};
         }
-        return {ProgramExitCode(outcome.stream), message};
+        if (!verifyAfter)
+            return {EXIT_OK, message};
+
+        // Held against exactly what went out: the file, the configuration word, the number.
+        auto target = std::make_unique<FirmwareImage>();
+        if (Outcome read = ReadBack(session, reporter, processor, *target); read.exitCode != EXIT_OK) {
+            read.message = "Programmed, but the chip could not be read back: " + read.message;
+            return read;
+        }
+        const std::vector<VerifyDifference> differences = ListDifferences(*image, *target, processor, options);
+        result.verified = differences.empty();
+        result.fields.Add("verified", differences.empty());
+        if (!differences.empty()) {
+            ReportDifferences(reporter, differences);
+            return {EXIT_VERIFY_DIFFERS, "Programmed, but verify failed: " + Counted(differences.size())};
+        }
+        reporter.Print(VerifyMessage(VerifyDifference{}));
+        return {EXIT_OK, message};
     };
-    return RunOnBoards(invocation, reporter, work, facts.get());
+    return RunOnBoards(invocation, reporter, work, records);
 }
 
 int RunVerify(const Invocation& invocation, Reporter& reporter)
 {
-    if (Outcome checked = CheckBeforeBoard(invocation); checked.exitCode != EXIT_OK)
-        return reporter.Finish(checked);
+    std::string hexText;
+    if (Outcome read = ReadBeforeBoard(invocation, hexText); read.exitCode != EXIT_OK)
+        return reporter.Finish(read);
     SerialPlace place;
-    if (Outcome checked = CheckSerialBeforeBoard(invocation, false, place); checked.exitCode != EXIT_OK)
+    if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, false, place); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
-    const std::unique_ptr<HexFileFacts> facts = FactsForLog(invocation);
+    RunRecords records(invocation);
+    if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
+        return reporter.Finish(opened);
+    records.SetHexFile(HexFileFacts::Of(invocation.file, hexText));
 
     const BoardWork work = [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
         ConfigOptions options;
-        if (Outcome opened = OpenHexFile(invocation, processor, options); opened.exitCode != EXIT_OK)
+        if (Outcome opened = OpenHexFile(invocation, hexText, processor, options); opened.exitCode != EXIT_OK)
             return opened;
         const bool numbered = invocation.serial.enabled;
         if (const std::string misfit = numbered ? place.CheckFits(processor) : ""; !misfit.empty())
             return {EXIT_USAGE, misfit};
 
-        // The whole target first, then the file, as the window's Verify reads them; the board
-        // gets the window's extra pauses around the read command.
-        Pause(PAUSE_AROUND_READ_MS);
+        // The whole target first, then the file, as the window's Verify reads them.
         auto target = std::make_unique<FirmwareImage>();
-        const ReadResult read = ReadTarget(session.Link(), processor, *target,
-                                           reporter.Progress("verify", "Verifying"), PAUSE_AROUND_READ_MS);
-        if (read != READ_DONE) {
-            LoseLink(session);
-            return {EXIT_NO_BOARD, VerifyReadMessage(read), session.StreamCutHint()};
-        }
+        if (Outcome read = ReadBack(session, reporter, processor, *target); read.exitCode != EXIT_OK)
+            return read;
         auto image = std::make_unique<FirmwareImage>();
-        if (!LoadHexImage(invocation.file, HexLoadMode::Programming, *image)) {
-            LoseLink(session);
-            return {EXIT_HEX_FILE, HexFileNotOpenedMessage(invocation.file)};
-        }
-        session.Driver().Close();
+        LoadHexText(hexText, HexLoadMode::Programming, *image);
 
         // Each chip against its own number: the one given, else the one it holds.
         std::optional<std::uint64_t> number;
@@ -290,8 +338,7 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
             number = invocation.serial.given ? invocation.serial.given : ReadSerial(*target, place);
             if (number) {
                 PlaceSerial(*number, place, *image);
-                result.serialNumber = number;
-                result.fields.Add("serial_number", static_cast<long long>(*number));
+                AddSerialNumber(result, *number);
                 reporter.Print("Serial number " + std::to_string(*number) + " at " + place.Range());
             }
         }
@@ -302,9 +349,7 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
             return {EXIT_VERIFY_DIFFERS, "No serial number in " + place.format.Text() + " form at " + place.Range() + "."};
         if (differences.empty())
             return {EXIT_OK, VerifyMessage(VerifyDifference{})};
-        const std::size_t n = differences.size();
-        return {EXIT_VERIFY_DIFFERS,
-                "Verify failed: " + std::to_string(n) + (n == 1 ? " difference" : " differences")};
+        return {EXIT_VERIFY_DIFFERS, "Verify failed: " + Counted(differences.size())};
     };
-    return RunOnBoards(invocation, reporter, work, facts.get());
+    return RunOnBoards(invocation, reporter, work, records);
 }

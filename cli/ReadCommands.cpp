@@ -7,7 +7,7 @@
 
 #include "cli/BoardSession.h"
 #include "cli/Commands.h"
-#include "cli/MultiBoardRun.h"
+#include "cli/production/BoardRun.h"
 #include "cli/ConfigSwitches.h"
 #include "cli/Reporter.h"
 #include "image/ConfigWord.h"
@@ -83,9 +83,8 @@ int RunRead(const Invocation& invocation, Reporter& reporter)
             reporter.Print("Configuration options: " + DescribeOptions(processor, options));
             return {};
         }
-        const std::string output = result.board
-                                       ? BoardOutputPath(invocation.output, *result.board, result.serialIsOwn)
-                                       : invocation.output;
+        const std::string output =
+            result.fileTag.empty() ? invocation.output : BoardOutputPath(invocation.output, result.fileTag);
         if (const std::string failure = WriteTextFile(output, TargetHexText(*target, processor)); !failure.empty())
             return {EXIT_OUTPUT_FILE, "Could not write " + output + ": " + failure};
         result.fields.Add("output", output);

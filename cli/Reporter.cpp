@@ -71,6 +71,8 @@ void Reporter::ClearBar()
 
 void Reporter::ShowMessage(const std::string& text)
 {
+    if (quiet_)
+        return;
     lastMessage_ = text;
     if (json_) {
         Emit(JsonLine().Add("type", "message").Add("text", text));

@@ -28,6 +28,9 @@ public:
 
     // A message of the core: what the window would show in a message box on the way.
     void ShowMessage(const std::string& text) override;
+    // From now on the core's messages are not shown: what follows an interruption is the
+    // writes it refused, not the board's doing.
+    void Quiet() { quiet_ = true; }
     void Warn(const std::string& text);
     // A remark on how the run goes, in text form only (JSON carries it in the result's fields).
     void Note(const std::string& text);
@@ -66,6 +69,7 @@ private:
     bool bar_;            // standard error is a terminal and the output is text
     bool barShown_ = false;
     std::string lastMessage_;
+    bool quiet_ = false;
 
     // A board of a run on several boards.
     std::mutex* output_ = nullptr;

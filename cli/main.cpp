@@ -3,8 +3,17 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 
+#if !defined(_WIN32)
+#include <csignal>
+#endif
+
 int main(int argc, char** argv)
 {
+#if !defined(_WIN32)
+    // Past a file-size limit (ulimit -f) a write then fails with EFBIG, which the production
+    // log and the serial journal undo and report, instead of the process being killed half way.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Invocation invocation;
     if (const int exitCode = ParseCommandLine(argc, argv, invocation); exitCode >= 0)
         return exitCode;

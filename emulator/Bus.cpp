@@ -1,9 +1,17 @@
 #include "emulator/Bus.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 namespace emulator {
+
+namespace {
+constexpr unsigned HOLD_POLL_MS = 2; // how often a held board looks for its marker file
+} // namespace
 
 Bus::Bus(Clock& clock, FaultSet& faults, const UsbCost& usb) : clock_(clock), faults_(faults), usb_(usb)
 {
@@ -227,6 +235,10 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     if (ArmedFailures::CountDown(board->Armed().writeFailure))
         return board->Armed().writeFailureStatus;
     const std::optional<Trigger> trigger = board->Firmware().WriteTrigger(buffer, count);
+    if (const std::optional<Fault> hold = trigger ? faults_.Fire(FaultKind::Hold, *trigger) : std::nullopt) {
+        if (const FT_STATUS reached = Hold(*hold, handle, open, board, held); reached != FT_OK)
+            return reached;
+    }
     std::optional<Fault> failed;
     if (trigger)
         failed = faults_.Fire(FaultKind::WriteFails, *trigger);
@@ -252,6 +264,25 @@ FT_STATUS Bus::Write(HandleId handle, const std::uint8_t* buffer, DWORD count, D
     board->Firmware().Receive(buffer, moved, clock_.Now());
     written = moved;
     return FT_OK;
+}
+
+FT_STATUS Bus::Hold(const Fault& hold, HandleId handle, Handle*& open, Board*& board,
+                    std::unique_lock<std::mutex>& held)
+{
+    std::string marker = hold.file;
+    if (const std::size_t at = marker.find("{serial}"); at != std::string::npos)
+        marker.replace(at, std::string("{serial}").size(), board->Serial());
+    std::ofstream(marker).put('\n');
+    // Real time whatever the time model: the test that holds the board decides when it goes on.
+    const unsigned build = builds_;
+    held.unlock();
+    std::error_code ignored;
+    while (std::filesystem::exists(marker, ignored))
+        std::this_thread::sleep_for(std::chrono::milliseconds(HOLD_POLL_MS));
+    held.lock();
+    if (builds_ != build)
+        return FT_INVALID_HANDLE;
+    return Reach(handle, open, board);
 }
 
 std::optional<DWORD> Bus::ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count)

@@ -73,6 +73,10 @@ private:
     FT_STATUS Reach(HandleId handle, Handle*& open, Board*& board);
     Board* AttachedByNumber(int number, int& index);
     // How many bytes a write of `count` moves when a write-short fault fires on it.
+    // Holds the board before a write reaches it: creates the fault's marker file and waits, with
+    // the world's lock let go, until a test removes it; then looks the handle up again.
+    FT_STATUS Hold(const Fault& hold, HandleId handle, Handle*& open, Board*& board,
+                   std::unique_lock<std::mutex>& held);
     std::optional<DWORD> ShortWrite(const std::optional<Trigger>& trigger, Board& board, DWORD count);
     FT_STATUS OpenBoard(int index, HandleId& handle);
     void AddBoard(const BoardSettings& settings);

@@ -14,7 +14,7 @@ namespace {
 enum Key : unsigned {
     BOARD = 1u << 0, COMMAND = 1u << 1, AT = 1u << 2, STREAM = 1u << 3, PART = 1u << 4,
     BLOCK = 1u << 5, VALUE = 1u << 6, COUNT = 1u << 7, DELAY = 1u << 8, BYTES = 1u << 9,
-    SKIP = 1u << 10, TIMES = 1u << 11, CALL = 1u << 12,
+    SKIP = 1u << 10, TIMES = 1u << 11, CALL = 1u << 12, FILE = 1u << 13,
 };
 constexpr unsigned COMMON = BOARD | SKIP | TIMES | CALL;
 constexpr unsigned SELECTOR = COMMAND | AT | STREAM | PART | BLOCK;
@@ -22,7 +22,7 @@ constexpr unsigned SELECTOR = COMMAND | AT | STREAM | PART | BLOCK;
 constexpr std::pair<const char*, Key> KEY_NAMES[] = {
     {"board", BOARD}, {"command", COMMAND}, {"at", AT}, {"stream", STREAM}, {"part", PART},
     {"block", BLOCK}, {"value", VALUE}, {"count", COUNT}, {"delay", DELAY}, {"bytes", BYTES},
-    {"skip", SKIP}, {"times", TIMES}, {"call", CALL},
+    {"skip", SKIP}, {"times", TIMES}, {"call", CALL}, {"file", FILE},
 };
 
 // Where a fault waits: fixed by its name, or chosen by its keys (Selected).
@@ -58,6 +58,7 @@ constexpr FaultName FAULT_NAMES[] = {
     {"read-fails", FaultKind::ReadFails, Placement::Selected, 0, SELECTOR},
     {"write-fails", FaultKind::WriteFails, Placement::Selected, 0, SELECTOR | VALUE},
     {"write-short", FaultKind::WriteShort, Placement::Selected, 0, SELECTOR | COUNT},
+    {"hold", FaultKind::Hold, Placement::Selected, FILE, SELECTOR},
     {"high-nibbles", FaultKind::HighNibbles, Placement::Call, 0, VALUE},
     {"count-fails", FaultKind::CountFails, Placement::Call, 0, 0},
     {"timeouts-fail", FaultKind::TimeoutsFail, Placement::Call, 0, 0},
@@ -206,7 +207,7 @@ bool FaultParser::Place(const FaultName& name)
     if (given_ & COMMAND) {
         fault_.where = Where::Command;
         const std::string at = values_.count("at") ? values_["at"] : "";
-        if (name.kind == FaultKind::WriteFails || name.kind == FaultKind::WriteShort) {
+        if (name.kind == FaultKind::WriteFails || name.kind == FaultKind::WriteShort || name.kind == FaultKind::Hold) {
             if (at != "" && at != "command" && at != "data")
                 return Fail("at must be command or data");
             fault_.at = at == "data" ? Moment::DataWrite : Moment::CommandWrite;
@@ -228,8 +229,8 @@ bool FaultParser::Place(const FaultName& name)
         fault_.stream = values_["stream"] == "read" ? StreamKind::Read : StreamKind::Program;
         return true;
     }
-    if (name.kind == FaultKind::Unplug)
-        return Fail("unplug needs a command or a stream to wait for");
+    if (name.kind == FaultKind::Unplug || name.kind == FaultKind::Hold)
+        return Fail(std::string(name.name) + " needs a command or a stream to wait for");
     fault_.where = Where::Call;
     return true;
 }
@@ -270,6 +271,11 @@ bool FaultParser::CheckValues(const FaultName& name)
     }
     if ((given_ & DELAY) && !Number("delay", WORD_LIMIT * WORD_LIMIT, fault_.delay))
         return false;
+    if (given_ & FILE) {
+        fault_.file = values_["file"];
+        if (fault_.file.empty())
+            return Fail("file needs a path");
+    }
     if ((given_ & BYTES) && !ParseBytes(values_["bytes"], fault_.bytes))
         return Fail("bytes must be hexadecimal bytes separated by commas, like F5,FA");
     if (given_ & SKIP && !Number("skip", WORD_LIMIT * WORD_LIMIT, fault_.skip))

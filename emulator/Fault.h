@@ -19,6 +19,8 @@ enum class FaultKind {
     BlockShort,
     // The link itself.
     Unplug, ReadFails, WriteFails, WriteShort, HighNibbles,
+    // A test's hold on a board at a chosen moment.
+    Hold,
     // The bus as the driver lists it.
     CountFails, ListFails, ListPastNull, BoardAppears, Boards, TimeoutsFail,
 };
@@ -64,6 +66,7 @@ struct Fault {
     std::optional<unsigned> count;   // bytes left of a short answer or block
     unsigned delay = 0;              // milliseconds
     std::vector<std::uint8_t> bytes; // replacement bytes
+    std::string file;                // hold: the marker file, "{serial}" standing for the board's
     unsigned skip = 0;               // occasions to let pass first
     std::optional<unsigned> times;   // occasions to fire on; none: every one
 

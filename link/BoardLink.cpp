@@ -62,6 +62,9 @@ void BoardLink::MarkNotConnected()
 
 FT_STATUS BoardLink::Write(const std::uint8_t* bytes, DWORD count)
 {
+    // Refused before the driver sees it: the board gets nothing of a write it would hold half of.
+    if (host_.StopRequested())
+        return FT_OTHER_ERROR;
     DWORD written = 0;
     const FT_STATUS status = driver_.Write(bytes, count, &written);
     // A driver may end a write at its time-out with FT_OK and fewer bytes moved: the board

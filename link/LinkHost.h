@@ -33,4 +33,8 @@ public:
     // A processor answer other than PROCESSOR_NONE; the window selects the processor as if
     // its radio had been clicked (PROCESSOR_UNCHANGED keeps the selection).
     virtual void TakeProcessorAnswer(ProcessorAnswer answer) = 0;
+    // True when the link is to send nothing more: the command line asks so once it has been
+    // interrupted, and a board then stops before its next command word or block. The window
+    // never stops an operation half way.
+    virtual bool StopRequested() { return false; }
 };

@@ -3,10 +3,12 @@
 #include "image/HexFile.h"
 #include "ops/OperationMessages.h"
 
-ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
-                               bool autoErase, const std::function<ConfigOptions()>& currentOptions,
-                               FirmwareImage& image, const ProgressFunction& progress,
-                               const PrepareImage& prepare)
+namespace {
+
+ProgramOutcome ProgramLoaded(BoardLink& link, TargetProcessor processor,
+                             const std::function<bool(FirmwareImage&)>& load, bool autoErase,
+                             const std::function<ConfigOptions()>& currentOptions, FirmwareImage& image,
+                             const ProgressFunction& progress, const PrepareImage& prepare)
 {
     ProgramOutcome outcome;
     // A failed blank check or erase has closed the device and, but for a target that is
@@ -23,7 +25,7 @@ ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const
     }
 
     outcome.stage = ProgramStage::Load;
-    if (!LoadHexImage(hexPath, HexLoadMode::Programming, image))
+    if (!load(image))
         return outcome;
     // The options decide the configuration word, not the file.
     outcome.configWord = BuildConfigWord(processor, currentOptions());
@@ -35,6 +37,31 @@ ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const
     outcome.stage = ProgramStage::Stream;
     outcome.stream = ProgramTarget(link, processor, image, progress);
     return outcome;
+}
+
+} // namespace
+
+ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
+                               bool autoErase, const std::function<ConfigOptions()>& currentOptions,
+                               FirmwareImage& image, const ProgressFunction& progress,
+                               const PrepareImage& prepare)
+{
+    const auto load = [&hexPath](FirmwareImage& loaded) {
+        return LoadHexImage(hexPath, HexLoadMode::Programming, loaded);
+    };
+    return ProgramLoaded(link, processor, load, autoErase, currentOptions, image, progress, prepare);
+}
+
+ProgramOutcome ProgramFromText(BoardLink& link, TargetProcessor processor, std::string_view hexText,
+                               bool autoErase, const std::function<ConfigOptions()>& currentOptions,
+                               FirmwareImage& image, const ProgressFunction& progress,
+                               const PrepareImage& prepare)
+{
+    const auto load = [hexText](FirmwareImage& loaded) {
+        LoadHexText(hexText, HexLoadMode::Programming, loaded);
+        return true;
+    };
+    return ProgramLoaded(link, processor, load, autoErase, currentOptions, image, progress, prepare);
 }
 
 std::string ProgramOutcomeMessage(const ProgramOutcome& outcome, bool autoErase,

@@ -5,6 +5,7 @@
 // takes the place of the file's, and the image is streamed.
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "image/ConfigWord.h"
 #include "image/FirmwareImage.h"
@@ -47,6 +48,13 @@ using PrepareImage = std::function<int(FirmwareImage& image)>;
 // `currentOptions` is asked for the options once the image is loaded: the window reads its
 // controls then, since the file check may have changed them.
 ProgramOutcome ProgramFromFile(BoardLink& link, TargetProcessor processor, const std::string& hexPath,
+                               bool autoErase, const std::function<ConfigOptions()>& currentOptions,
+                               FirmwareImage& image, const ProgressFunction& progress,
+                               const PrepareImage& prepare = {});
+
+// The same with the file's text read beforehand: every target of a run gets the bytes that
+// were checked and hashed, even if the file changes meanwhile. Stage Load is not reached.
+ProgramOutcome ProgramFromText(BoardLink& link, TargetProcessor processor, std::string_view hexText,
                                bool autoErase, const std::function<ConfigOptions()>& currentOptions,
                                FirmwareImage& image, const ProgressFunction& progress,
                                const PrepareImage& prepare = {});

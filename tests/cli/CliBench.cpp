@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -125,6 +127,9 @@ std::filesystem::path CliBench::StatePath(int device) const
 
 CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
 {
+#if !defined(_WIN32)
+    return Wait(Start(arguments, atTerminal));
+#else
     std::filesystem::remove(trace_);
     std::vector<std::string> texts{AbsolutePath(binary)};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
@@ -134,7 +139,6 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     argv.push_back(nullptr);
     const std::string out = (folder_ / "stdout").string();
     const std::string err = (folder_ / "stderr").string();
-#if defined(_WIN32)
     // No terminal to capture on Windows: standard error always goes to its file.
     (void)atTerminal;
     (void)argv;
@@ -144,12 +148,25 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
             command += ' ';
         command += QuotedArgument(text);
     }
-    // Windows finds a DLL through PATH; the child inherits these for its run.
-    char oldPath[32768] = "";
-    GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
-    SetEnvironmentVariableA("PATH", (AbsolutePath(libraryPath) + ";" + oldPath).c_str());
-    SetEnvironmentVariableA("D2XX_EMULATOR_CONFIG", config_.string().c_str());
-    SetEnvironmentVariableA("D2XX_EMULATOR_TRACE", trace_.string().c_str());
+    // The child's own environment block: Windows finds a DLL through PATH, and the emulator
+    // its bench through the two variables. Benches run side by side on threads of one test
+    // process, so nothing is set in this process's environment, which they all share.
+    std::string environment = "PATH=" + AbsolutePath(libraryPath) + ";";
+    if (const char* path = std::getenv("PATH"))
+        environment += path;
+    environment += '\0';
+    environment += "D2XX_EMULATOR_CONFIG=" + config_.string() + '\0';
+    environment += "D2XX_EMULATOR_TRACE=" + trace_.string() + '\0';
+    if (char* inherited = GetEnvironmentStringsA()) {
+        for (const char* entry = inherited; *entry; entry += std::strlen(entry) + 1) {
+            const std::string text = entry;
+            const std::string name = text.substr(0, text.find('=', 1));
+            if (_stricmp(name.c_str(), "PATH") != 0 && name != "D2XX_EMULATOR_CONFIG" && name != "D2XX_EMULATOR_TRACE")
+                environment += text + '\0';
+        }
+        FreeEnvironmentStringsA(inherited);
+    }
+    environment += '\0';
     const HANDLE input = InheritedFile("NUL", GENERIC_READ, OPEN_EXISTING);
     const HANDLE output = InheritedFile(out, GENERIC_WRITE, CREATE_ALWAYS);
     const HANDLE error = InheritedFile(err, GENERIC_WRITE, CREATE_ALWAYS);
@@ -161,9 +178,8 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     startup.hStdError = error;
     PROCESS_INFORMATION process{};
     // Relative paths land in the bench's folder.
-    const BOOL started = CreateProcessA(texts[0].c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        folder_.string().c_str(), &startup, &process);
-    SetEnvironmentVariableA("PATH", oldPath);
+    const BOOL started = CreateProcessA(texts[0].c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                        environment.data(), folder_.string().c_str(), &startup, &process);
     for (HANDLE handle : {input, output, error})
         CloseHandle(handle);
     CliRun run;
@@ -178,7 +194,21 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     run.out = WithLineFeeds(ReadAll(out));
     run.err = WithLineFeeds(ReadAll(err));
     return run;
-#else
+#endif
+}
+
+#if !defined(_WIN32)
+CliBench::Process CliBench::Start(const std::vector<std::string>& arguments, bool atTerminal)
+{
+    std::filesystem::remove(trace_);
+    std::vector<std::string> texts{AbsolutePath(binary)};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    const std::string out = (folder_ / "stdout").string();
+    const std::string err = (folder_ / "stderr").string();
 
     // The run's environment, made here: between fork and exec the child of a process with
     // other threads (benches run side by side) may call nothing that allocates, as setenv
@@ -197,9 +227,10 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (child == 0) {
+    Process process;
+    process.atTerminal = atTerminal;
+    process.pid = ::forkpty(&process.terminal, nullptr, nullptr, nullptr);
+    if (process.pid == 0) {
         ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         if (!atTerminal)
@@ -209,30 +240,46 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
             ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
+    return process;
+}
+
+CliRun CliBench::Wait(const Process& process)
+{
     CliRun run;
-    if (child < 0)
+    if (process.pid < 0)
         return run;
     // Read the terminal while the run writes to it: its buffer is small. The read fails once
     // the child, the last holder of the other side, has gone.
     char buffer[4096];
-    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) != 0;) {
+    for (ssize_t got; (got = ::read(process.terminal, buffer, sizeof buffer)) != 0;) {
         if (got < 0 && errno != EINTR)
             break;
         if (got > 0)
             run.err.append(buffer, static_cast<std::size_t>(got));
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
+    while (::waitpid(process.pid, &status, 0) < 0) {
     }
     // Only now: closing the terminal hangs up a run still going.
-    ::close(terminal);
+    ::close(process.terminal);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadAll(out);
-    if (!atTerminal)
-        run.err = ReadAll(err);
+    run.out = ReadAll(folder_ / "stdout");
+    if (!process.atTerminal)
+        run.err = ReadAll(folder_ / "stderr");
     return run;
-#endif
 }
+
+bool CliBench::AwaitFile(const std::string& name, std::chrono::milliseconds most) const
+{
+    const auto until = std::chrono::steady_clock::now() + most;
+    while (!std::filesystem::exists(folder_ / name)) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+#endif
 
 std::string CliBench::State(int device) const
 {

@@ -2,11 +2,16 @@
 // A bench of four emulated boards for runs of the real quillet binary: a temporary folder
 // with a configuration in simulated time, a state file per board (so a chip keeps what one
 // run wrote for the next run), and the wire trace of the last run.
+#include <chrono>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <sys/types.h>
+#endif
 
 // quillet's exit codes as its --help and the README promise them to scripts; written out
 // here, not taken from the program, so that a changed number fails the tests.
@@ -66,6 +71,19 @@ public:
     // standard error on a pseudo-terminal if asked, as at a desk (on POSIX systems only); each
     // run gets a fresh trace.
     CliRun Run(const std::vector<std::string>& arguments, bool atTerminal = false);
+#if !defined(_WIN32)
+    // The same in two steps, so that a test can signal the run on the way (kill(Pid(), ...)).
+    struct Process {
+        pid_t pid = -1;
+        int terminal = -1;
+        bool atTerminal = false;
+    };
+    Process Start(const std::vector<std::string>& arguments, bool atTerminal = false);
+    CliRun Wait(const Process& process);
+    // Waits until a file of that name is in the bench's folder (a held board's marker); false
+    // when it has not come within `most`.
+    bool AwaitFile(const std::string& name, std::chrono::milliseconds most = std::chrono::seconds(60)) const;
+#endif
 
     // Where the runs look for the driver library.
     std::string libraryPath = QUILLET_EMULATOR_DIR;

@@ -429,13 +429,14 @@ INSTANTIATE_TEST_SUITE_P(
                   R"("message":"Version write complete.","processor":"16F877"})"}},
         // A write with no board named: the boards to choose from, each with the option that picks it.
         // A serial number from a new counter file, and read back from the chip.
-        OutputCase{"programNumbered", kNumbered, kExitOk, "Programming complete.\n", "",
+        OutputCase{"programNumbered", kNumbered, kExitOk, "Programming complete.\n",
+                   "quillet: created the serial counter file counter; the first serial number is 7\n",
                    {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
-                    R"("processor":"16F84A","serial_number":7,"erased":false,"config_word":16370})"}},
+                    R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","erased":false,"config_word":16370})"}},
         OutputCase{"verifyNumbered", {"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
                    kExitOk, "Serial number 7 at 2110-2115\nVerify passed\n", "",
                    {R"({"type":"result","command":"verify","exit_code":0,"status":"ok","message":"Verify passed",)"
-                    R"("processor":"16F84A","serial_number":7,"differences":0})"},
+                    R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","differences":0})"},
                    kNumbered},
         OutputCase{"writeNamesNoBoard", {"erase"}, kExitUsage,
                    "",

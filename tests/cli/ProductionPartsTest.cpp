@@ -19,14 +19,16 @@
 #include "cli/DriverStatus.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
-#include "cli/PosixFileCalls.h"
-#include "cli/ProductionLog.h"
-#include "cli/SerialCounter.h"
-#include "cli/SerialNumber.h"
-#include "cli/Sha256.h"
+#include "cli/production/PosixFileCalls.h"
+#include "cli/production/ProductionLog.h"
+#include "cli/production/SerialJournal.h"
+#include "cli/production/SerialNumber.h"
+#include "cli/production/Sha256.h"
 #include "cli/Utf8.h"
 
 #if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -183,7 +185,7 @@ TEST(SerialPlace, FitsOnlyWithinOneMemoryOfTheProcessor)
               "The serial number at 213D-2142 does not fit the 16F84A: program memory is 0000-03FF, EEPROM 2100-213F.");
 }
 
-class CounterFileTest : public ::testing::Test {
+class SerialJournalTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -197,7 +199,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(folder_); }
     std::string Text() const
     {
-        std::ifstream in(path_);
+        std::ifstream in(path_, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
@@ -207,42 +209,79 @@ protected:
     std::string path_;
 };
 
-// Eight takers at once, as the boards of one run: every number once, none skipped.
-TEST_F(CounterFileTest, ConcurrentTakersGetEveryNumberOnce)
+// Eight takers at once, as the boards of one run or of two runs: every number once, none
+// skipped, each reserved in a line of its own with what the taker said of its board.
+TEST_F(SerialJournalTest, ConcurrentTakersGetEveryNumberOnce)
 {
     constexpr int kTakers = 8;
     constexpr int kTakes = 25;
     constexpr std::uint64_t kStart = 1000;
-    std::vector<std::vector<std::uint64_t>> taken(kTakers);
+    std::uint64_t next = 0;
+    bool created = false;
+    ASSERT_EQ(SerialJournal(path_, kStart).Open(next, created).message, "");
+    EXPECT_TRUE(created);
+    EXPECT_EQ(next, kStart);
     std::vector<std::thread> takers;
     for (int t = 0; t < kTakers; ++t) {
         takers.emplace_back([&, t] {
-            SerialCounter counter(path_, kStart);
+            SerialJournal journal(path_, std::nullopt);
             for (int i = 0; i < kTakes; ++i) {
                 std::uint64_t number = 0;
-                if (counter.Take(999999, number).exitCode == 0)
-                    taken[static_cast<std::size_t>(t)].push_back(number);
+                journal.Take(999999, JsonLine().Add("taker", t), number);
             }
         });
     }
     for (std::thread& taker : takers)
         taker.join();
-    std::set<std::uint64_t> all;
-    std::size_t count = 0;
-    for (const auto& numbers : taken) {
-        all.insert(numbers.begin(), numbers.end());
-        count += numbers.size();
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> all;
+        std::istringstream in(Text());
+        for (std::string line; std::getline(in, line);)
+            all.push_back(line);
+        return all;
+    }();
+    ASSERT_EQ(lines.size(), std::size_t{1 + kTakers * kTakes});
+    EXPECT_EQ(lines.front(), "1000");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::uint64_t number = kStart + i - 1;
+        const std::string n = std::to_string(number);
+        EXPECT_TRUE(lines[i].starts_with(R"({"next":)" + std::to_string(number + 1) + R"(,"record":"reserved","serial_number":)" +
+                                         n + R"(,"serial_number_text":")" + n + R"(","taker":)"))
+            << lines[i];
     }
-    EXPECT_EQ(count, std::size_t{kTakers * kTakes});
-    ASSERT_EQ(all.size(), count) << "a number was given twice";
-    EXPECT_EQ(*all.begin(), kStart);
-    EXPECT_EQ(*all.rbegin(), kStart + kTakers * kTakes - 1);
-    EXPECT_EQ(Text(), "1200\n");
+    EXPECT_EQ(SerialJournal::NextNumber(Text()), kStart + kTakers * kTakes);
+}
+
+// The last whole line rules: a reservation cut short by a power cut gave its number to no
+// chip, so that number comes next; a number a person appended skips ahead.
+TEST(SerialJournal, TheLastWholeLineGivesTheNextNumber)
+{
+    const std::string reserved = R"({"next":1001,"record":"reserved","serial_number":1000,"serial_number_text":"1000"})";
+    const struct {
+        std::string text;
+        std::optional<std::uint64_t> next;
+    } cases[] = {
+        {"1000\n", 1000},
+        {" 1000\r\n\n \n", 1000},
+        {"1000", 1000}, // typed without a line feed
+        {"1000\n" + reserved + "\n", 1001},
+        {"1000\n" + reserved + "\n{\"next\":1002,\"rec", 1001},
+        {"1000\n" + reserved, 1000}, // the whole reservation, but not its line feed: never handed out
+        {"1000\n" + reserved + "\n2000\n", 2000},
+        {"1000\n" + reserved + "\n999", 999},
+        {"", std::nullopt},
+        {"1000\nabc\n", std::nullopt},
+        {"1000\n{\"next\":\"1001\"}\n", std::nullopt},
+        {"18446744073709551615\n", ~std::uint64_t{0}},
+        {"18446744073709551616\n", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SerialJournal::NextNumber(c.text), c.next) << c.text;
 }
 
 // Every refusal with its text and exit code (9 for a file that cannot be used, 2 for one that
-// holds the wrong thing); the file is left as it was.
-TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
+// holds the wrong thing or a start that would skip numbers); the file is left as it was.
+TEST_F(SerialJournalTest, RefusesWithoutChangingTheFile)
 {
     const std::string name = "Serial counter file " + path_;
     const struct {
@@ -250,8 +289,8 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
         const char* text; // nullptr: no file
         std::optional<std::uint64_t> start;
         std::uint64_t largest;
-        std::string check; // what Check says before the run
-        int exitCode;      // what Take gives once it runs
+        std::string opened; // what Open says before the run
+        int exitCode;       // what Take gives once it runs
         std::string taken;
     } cases[] = {
         {"missing, no start", nullptr, std::nullopt, 99,
@@ -261,7 +300,10 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
          name + " does not hold a number."},
         {"blank, no start", " \n", std::nullopt, 999,
          name + " is empty; give the first number with --serial-start N.", 2, name + " does not hold a number."},
-        // An existing file wins over --serial-start.
+        {"start past the file's next", "100\n", 101, 999,
+         name + " gives 100 as the next number; --serial-start 101 would skip numbers. To skip them, append a "
+                "line holding 101 to the file.",
+         0, ""},
         {"past the format", "  100 \n", 5, 99, "", 2,
          "The next serial number, 100, is larger than the format holds (99)."},
         {"past 64 bits", "18446744073709551616\n", std::nullopt, ~std::uint64_t{0}, name + " does not hold a number.",
@@ -272,9 +314,14 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
         std::filesystem::remove(path_);
         if (c.text)
             std::ofstream(path_) << c.text;
-        EXPECT_EQ(SerialCounter(path_, c.start).Check(), c.check);
         std::uint64_t number = 0;
-        const Outcome taken = SerialCounter(path_, c.start).Take(c.largest, number);
+        bool created = false;
+        EXPECT_EQ(SerialJournal(path_, c.start).Open(number, created).message, c.opened);
+        EXPECT_FALSE(created);
+        EXPECT_EQ(std::filesystem::exists(path_), c.text != nullptr);
+        if (c.exitCode == 0)
+            continue;
+        const Outcome taken = SerialJournal(path_, c.start).Take(c.largest, JsonLine(), number);
         EXPECT_EQ(taken.exitCode, c.exitCode);
         EXPECT_EQ(taken.message, c.taken);
         EXPECT_EQ(std::filesystem::exists(path_), c.text != nullptr);
@@ -283,43 +330,99 @@ TEST_F(CounterFileTest, RefusesWithoutChangingTheFile)
         }
     }
     std::uint64_t number = 0;
+    bool created = false;
 #if !defined(_WIN32)
-    // A folder in the file's place opens for reading but not for writing; a file in the place
-    // of its folder does not open at all.
+    // A folder in the file's place does not open to append; a file in the place of its folder
+    // does not open at all.
     std::filesystem::remove(path_);
     std::filesystem::create_directory(path_);
-    EXPECT_EQ(SerialCounter(path_, 1).Check(), name + ": cannot read: Is a directory");
-    EXPECT_EQ(SerialCounter(path_, 1).Take(99, number).message, name + ": cannot open: Is a directory");
+    EXPECT_EQ(SerialJournal(path_, 1).Open(number, created).message, name + ": cannot open: Is a directory");
+    EXPECT_EQ(SerialJournal(path_, 1).Take(99, JsonLine(), number).message, name + ": cannot open: Is a directory");
     std::filesystem::remove(path_);
     std::ofstream(path_) << "1\n";
     const std::string under = path_ + "/counter";
-    EXPECT_EQ(SerialCounter(under, 1).Check(), "Serial counter file " + under + ": cannot open: Not a directory");
+    EXPECT_EQ(SerialJournal(under, 1).Open(number, created).message,
+              "Serial counter file " + under + ": cannot open: Not a directory");
     // Files that are no counter: a FIFO is refused at once, not waited on; /dev/null cannot keep a number.
     std::filesystem::remove(path_);
     ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
-    EXPECT_EQ(SerialCounter(path_, 1).Check(), name + ": cannot read: Illegal seek");
-    EXPECT_EQ(SerialCounter(path_, 1).Take(99, number).message, name + ": cannot read: Illegal seek");
+    EXPECT_EQ(SerialJournal(path_, 1).Open(number, created).message, name + ": cannot read: Illegal seek");
+    EXPECT_EQ(SerialJournal(path_, 1).Take(99, JsonLine(), number).message, name + ": cannot read: Illegal seek");
     std::filesystem::remove(path_);
-    EXPECT_EQ(SerialCounter("/dev/null", 1).Check(), "");
-    EXPECT_EQ(SerialCounter("/dev/null", 1).Take(99, number).message,
-              "Serial counter file /dev/null: cannot write: Invalid argument");
+    EXPECT_EQ(SerialJournal("/dev/null", 1).Open(number, created).message,
+              "Serial counter file /dev/null: cannot sync: Invalid argument");
 #endif
 
     // Up to the last number of 64 bits, which leaves no next one to write.
     std::filesystem::remove_all(path_);
     std::ofstream(path_) << "18446744073709551614\n";
-    ASSERT_EQ(SerialCounter(path_, std::nullopt).Take(~std::uint64_t{0}, number).exitCode, 0);
+    ASSERT_EQ(SerialJournal(path_, std::nullopt).Take(~std::uint64_t{0}, JsonLine(), number).exitCode, 0);
     EXPECT_EQ(number, 18446744073709551614u);
-    EXPECT_EQ(Text(), "18446744073709551615\n");
-    EXPECT_EQ(SerialCounter(path_, std::nullopt).Take(~std::uint64_t{0}, number).message,
+    EXPECT_EQ(SerialJournal::NextNumber(Text()), ~std::uint64_t{0});
+    EXPECT_EQ(SerialJournal(path_, std::nullopt).Take(~std::uint64_t{0}, JsonLine(), number).message,
               "The next serial number, 18446744073709551615, is larger than the format holds (18446744073709551615).");
 
-    // Created with --serial-start, then counted on from the file.
+    // Created with --serial-start, which may be smaller than the file's next number later on.
     std::filesystem::remove_all(path_);
-    ASSERT_EQ(SerialCounter(path_, 100).Take(100, number).exitCode, 0);
+    ASSERT_EQ(SerialJournal(path_, 100).Open(number, created).exitCode, 0);
+    EXPECT_TRUE(created);
+    EXPECT_EQ(Text(), "100\n");
+    ASSERT_EQ(SerialJournal(path_, 100).Take(100, JsonLine(), number).exitCode, 0);
     EXPECT_EQ(number, 100u);
-    EXPECT_EQ(Text(), "101\n");
+    ASSERT_EQ(SerialJournal(path_, 100).Open(number, created).exitCode, 0);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(number, 101u);
 }
+
+#if !defined(_WIN32)
+// The two shared files after a power cut and on a full disk (a file-size limit here): a torn
+// last line is ended before the next line, and a line the disk takes only part of is taken
+// back, so that every whole line of the file still reads.
+TEST_F(SerialJournalTest, TornAndShortLinesLeaveEveryOtherLineWhole)
+{
+    const std::string torn = "1000\n{\"next\":1001,\"rec";
+    std::ofstream(path_) << torn;
+    std::uint64_t number = 0;
+    ASSERT_EQ(SerialJournal(path_, std::nullopt).Take(9999, JsonLine(), number).message, "");
+    EXPECT_EQ(number, 1000u);
+    EXPECT_EQ(Text(), torn + "\n" + SerialJournal::Reservation(1000, JsonLine()) + "\n");
+
+    const std::string log = (folder_ / "run.jsonl").string();
+    std::ofstream(log) << "{\"record\":\"outc";
+    BoardLogEntry entry;
+    entry.operation = "erase";
+    ASSERT_EQ(ProductionLog(log).Append(entry), "");
+
+    // Room for less than a line more in either file.
+    const std::string before = Text();
+    const std::uintmax_t logSize = std::filesystem::file_size(log);
+    struct rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit saved = limit;
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = before.size() + 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const Outcome full = SerialJournal(path_, std::nullopt).Take(9999, JsonLine().Add("board", "TVRA0001"), number);
+    limit.rlim_cur = logSize + 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const std::string logFull = ProductionLog(log).Append(entry);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(full.exitCode, 9);
+    EXPECT_EQ(full.message, "Serial counter file " + path_ + ": cannot write: File too large");
+    EXPECT_EQ(Text(), before);
+    EXPECT_EQ(logFull, "Cannot write the log file " + log + ": File too large");
+    EXPECT_EQ(std::filesystem::file_size(log), logSize);
+    ASSERT_EQ(ProductionLog(log).Append(entry), "");
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "{\"record\":\"outc");
+    EXPECT_TRUE(lines[1].starts_with("{\"record\":\"outcome\"")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("{\"record\":\"outcome\"")) << lines[2];
+}
+#endif
 
 // Each lead byte's range at its edges: a well-formed sequence is one character (one beyond
 // UTF-16's single units is '?'); in anything else each byte stands for itself, as Latin-1.
@@ -414,7 +517,7 @@ TEST(ProductionLogLine, TimeIsUtcToTheMillisecond)
 TEST(ProductionLogLine, HoldsEveryFactOfABoardsRun)
 {
     const std::chrono::system_clock::time_point at{std::chrono::milliseconds{1796616306789}};
-    const std::string head = R"({"time":"2026-12-07T04:05:06.789Z","host":)" + JsonLine::Quote(HostName()) +
+    const std::string head = R"({"record":"outcome","time":"2026-12-07T04:05:06.789Z","host":)" + JsonLine::Quote(HostName()) +
                              R"(,"tool":"quillet","version":")" + QUILLET_VERSION + R"(",)";
     const HexFileFacts hex{"/bench/blink84a.hex", 256, "1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"};
     BoardLogEntry entry;
@@ -423,14 +526,25 @@ TEST(ProductionLogLine, HoldsEveryFactOfABoardsRun)
     entry.processor = "16F877";
     entry.hexFile = &hex;
     entry.configWord = 0x3FF2;
-    entry.serialNumber = 1234;
+    entry.serialNumber = 9223372036854775808u; // 2^63: past a signed 64-bit number, and past a double's digits
+    entry.verified = true;
     entry.outcome = {0, "Programming complete."};
     entry.milliseconds = 213;
     EXPECT_EQ(ProductionLog::Record(entry, at).Text(),
               head + R"("operation":"program","board":{"device":3,"serial":"TVR)" "\xC3\xA9" R"(01","description":"TVR-IOB"},)"
                      R"("processor":"16F877","hex_file":{"path":"/bench/blink84a.hex","size":256,"sha256":")"
                      R"(1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"},"config_word":16370,)"
-                     R"("serial_number":1234,"status":"ok","exit_code":0,"message":"Programming complete.","duration_ms":213})");
+                     R"("serial_number":9223372036854775808,"serial_number_text":"9223372036854775808","verified":true,)"
+                     R"("status":"ok","exit_code":0,"message":"Programming complete.","duration_ms":213})");
+    // Its reservation, before the chip was written: no outcome yet.
+    entry.record = "reserved";
+    entry.configWord.reset();
+    const std::string reserved = ProductionLog::Record(entry, at).Text();
+    EXPECT_TRUE(reserved.starts_with(R"({"record":"reserved","time":)")) << reserved;
+    EXPECT_TRUE(reserved.ends_with(R"("processor":"16F877","hex_file":{"path":"/bench/blink84a.hex","size":256,"sha256":")"
+                                   R"(1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566"},)"
+                                   R"("serial_number":9223372036854775808,"serial_number_text":"9223372036854775808"})"))
+        << reserved;
 
     BoardLogEntry failed;
     failed.operation = "erase";

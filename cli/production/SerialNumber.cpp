@@ -1,4 +1,4 @@
-#include "cli/SerialNumber.h"
+#include "cli/production/SerialNumber.h"
 
 #include <algorithm>
 #include <cctype>
@@ -79,6 +79,12 @@ std::uint64_t SerialFormat::Largest() const
     return (std::uint64_t{1} << (width * kBitsPerByte)) - 1;
 }
 
+std::uint64_t SerialPlace::Largest() const
+{
+    const std::uint64_t largest = format.Largest();
+    return InEeprom() && format.kind != SerialFormat::DECIMAL ? largest - 1 : largest;
+}
+
 std::string SerialPlace::Range() const
 {
     char text[16];
@@ -140,6 +146,9 @@ std::optional<std::uint64_t> ReadSerial(const FirmwareImage& target, const Seria
             return std::nullopt;
         bytes.push_back(*byte);
     }
+    // Erased EEPROM cells hold no number, though a binary format would read them as one.
+    if (place.InEeprom() && std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == kByteMask; }))
+        return std::nullopt;
     if (place.format.kind == SerialFormat::LEAST_SIGNIFICANT_FIRST)
         std::reverse(bytes.begin(), bytes.end());
     std::uint64_t number = 0;
@@ -155,10 +164,10 @@ std::optional<std::uint64_t> ReadSerial(const FirmwareImage& target, const Seria
     return number;
 }
 
-bool FileHoldsDataAt(const std::string& path, const SerialPlace& place)
+bool FileHoldsDataAt(std::string_view hexText, const SerialPlace& place)
 {
     FirmwareImage image;
-    LoadHexImage(path, HexLoadMode::Listing, image);
+    LoadHexText(hexText, HexLoadMode::Listing, image);
     for (int i = 0; i < place.Length(); ++i) {
         if (image.Get(place.address + i) & LISTING_MARKER)
             return true;

@@ -1,4 +1,4 @@
-#include "cli/BoardList.h"
+#include "cli/production/BoardList.h"
 
 #include <algorithm>
 
@@ -20,7 +20,7 @@ Outcome ListBoards(D2xxBinding& driver, std::vector<BoardIdentity>& attached)
         ListDeviceNames(driver, OPEN_BY_DESCRIPTION, listed, descriptions) != DEVICE_LIST_OK)
         return {EXIT_NO_BOARD, "ListDevices failed"};
     for (std::size_t number = 0; number < serials.size(); ++number) {
-        // Kept as the driver's bytes: they are handed back to it to open the board.
+        // A board plugged in between the two lists has a serial number and no description.
         attached.push_back({static_cast<int>(number), serials[number],
                             number < descriptions.size() ? descriptions[number] : ""});
     }
@@ -78,4 +78,18 @@ std::string BoardName(const BoardIdentity& board)
     if (board.serial.empty())
         return device;
     return Latin1ToUtf8(board.serial) + " (" + device + ")";
+}
+
+std::string OptionPicking(const BoardIdentity& board, const std::vector<BoardIdentity>& attached)
+{
+    const auto unique = [&attached](const std::string& text, std::string BoardIdentity::*field) {
+        return !text.empty() && std::count_if(attached.begin(), attached.end(), [&](const BoardIdentity& other) {
+                                    return other.*field == text;
+                                }) == 1;
+    };
+    if (unique(board.serial, &BoardIdentity::serial))
+        return "--serial " + Latin1ToUtf8(board.serial);
+    if (unique(board.description, &BoardIdentity::description))
+        return "--description '" + Latin1ToUtf8(board.description) + "'";
+    return "--device " + std::to_string(board.device);
 }

@@ -1,4 +1,4 @@
-#include "cli/Sha256.h"
+#include "cli/production/Sha256.h"
 
 #include <array>
 #include <cstdio>

@@ -1,18 +1,18 @@
-#include "cli/ProductionLog.h"
+#include "cli/production/ProductionLog.h"
 
 #include <cerrno>
 #include <chrono>
 #include <system_error>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 #include <utility>
 
-#include "cli/PosixFileCalls.h"
+#include "cli/production/PosixFileCalls.h"
+#include "cli/production/SharedFile.h"
 
 #include "QuilletVersion.h"
-#include "cli/Sha256.h"
+#include "cli/production/Sha256.h"
 #include "cli/Utf8.h"
 
 namespace {
@@ -25,11 +25,6 @@ std::string HostName()
     if (::gethostname(name, sizeof name - 1) != 0)
         return "";
     return name;
-}
-
-int OpenForAppend(const std::string& path)
-{
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
 }
 
 } // namespace
@@ -48,19 +43,14 @@ std::string ProductionLog::UtcText(std::chrono::system_clock::time_point now)
     return text;
 }
 
-bool HexFileFacts::Of(const std::string& path, HexFileFacts& facts)
+HexFileFacts HexFileFacts::Of(const std::string& path, const std::string& text)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (!file)
-        return false;
-    const std::string bytes = content.str();
+    HexFileFacts facts;
     std::error_code ignored;
     facts.path = std::filesystem::absolute(path, ignored).string();
-    facts.size = static_cast<long long>(bytes.size());
-    facts.sha256 = Sha256Hex(bytes);
-    return true;
+    facts.size = static_cast<long long>(text.size());
+    facts.sha256 = Sha256Hex(text);
+    return facts;
 }
 
 ProductionLog::ProductionLog(std::string path) : path_(std::move(path))
@@ -69,14 +59,14 @@ ProductionLog::ProductionLog(std::string path) : path_(std::move(path))
 
 std::string ProductionLog::Check()
 {
-    const int fd = OpenForAppend(path_);
-    if (fd < 0)
-        return "Cannot open the log file " + path_ + ": " + std::generic_category().message(errno);
-    ::close(fd);
+    SharedFile file;
+    bool created = false;
+    if (const FileFailure failure = file.Open(path_, true, created))
+        return "Cannot open the log file " + path_ + ": " + failure.reason;
     return {};
 }
 
-JsonLine ProductionLog::Record(const BoardLogEntry& entry, std::chrono::system_clock::time_point now)
+JsonLine ProductionLog::Facts(const BoardLogEntry& entry, std::chrono::system_clock::time_point now)
 {
     JsonLine line;
     line.Add("time", UtcText(now))
@@ -97,10 +87,24 @@ JsonLine ProductionLog::Record(const BoardLogEntry& entry, std::chrono::system_c
                                     .Add("size", entry.hexFile->size)
                                     .Add("sha256", entry.hexFile->sha256)
                                     .Text());
+    return line;
+}
+
+JsonLine ProductionLog::Record(const BoardLogEntry& entry, std::chrono::system_clock::time_point now)
+{
+    JsonLine line;
+    line.Add("record", entry.record).Append(Facts(entry, now));
     if (entry.configWord)
         line.Add("config_word", *entry.configWord);
+    // The text beside the number: jq and other readers that hold numbers as doubles lose
+    // digits past 2^53, and every number of every format must read back exactly.
     if (entry.serialNumber)
-        line.Add("serial_number", static_cast<long long>(*entry.serialNumber));
+        line.AddUnsigned("serial_number", *entry.serialNumber)
+            .Add("serial_number_text", std::to_string(*entry.serialNumber));
+    if (std::string_view(entry.record) == "reserved")
+        return line;
+    if (entry.verified)
+        line.Add("verified", *entry.verified);
     return line.Add("status", ExitCodeName(entry.outcome.exitCode))
         .Add("exit_code", entry.outcome.exitCode)
         .Add("message", entry.outcome.message)
@@ -109,22 +113,16 @@ JsonLine ProductionLog::Record(const BoardLogEntry& entry, std::chrono::system_c
 
 std::string ProductionLog::Append(const BoardLogEntry& entry)
 {
-    const std::string text = Record(entry, std::chrono::system_clock::now()).Text() + "\n";
+    const std::string line = Record(entry, std::chrono::system_clock::now()).Text();
     const std::lock_guard lock(mutex_);
-    const int fd = OpenForAppend(path_);
-    if (fd < 0)
-        return "Cannot open the log file " + path_ + ": " + std::generic_category().message(errno);
-    std::string failure;
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-    }
-    // One write: with O_APPEND the line lands whole at the end. A short write (a full disk)
-    // is reported rather than continued, which could split the line.
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written != static_cast<ssize_t>(text.size()))
-        failure = "Cannot write the log file " + path_ + ": " +
-                  (written < 0 ? std::generic_category().message(errno) : "short write");
-    else if (::fsync(fd) != 0)
-        failure = "Cannot sync the log file " + path_ + ": " + std::generic_category().message(errno);
-    ::close(fd);
-    return failure;
+    SharedFile file;
+    bool created = false;
+    FileFailure failure = file.Open(path_, true, created);
+    if (!failure)
+        failure = file.Lock();
+    if (!failure)
+        failure = file.AppendLine(line);
+    if (failure)
+        return "Cannot " + failure.step + " the log file " + path_ + ": " + failure.reason;
+    return {};
 }

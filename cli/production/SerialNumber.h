@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/FirmwareImage.h"
@@ -48,6 +49,9 @@ struct SerialPlace {
     SerialFormat format;
 
     int Length() const { return format.width; }
+    // The largest number a chip may hold here: in the data EEPROM a binary number of all one
+    // bits would read back the same as erased cells, which hold no number.
+    std::uint64_t Largest() const;
     bool InEeprom() const { return address >= EEPROM_ADDRESS; }
     // "2100-2105": the addresses it covers, for messages.
     std::string Range() const;
@@ -64,8 +68,8 @@ std::vector<std::uint8_t> EncodeSerial(std::uint64_t number, const SerialFormat&
 void PlaceSerial(std::uint64_t number, const SerialPlace& place, FirmwareImage& image);
 
 // The number a chip read back holds at the place; none when the cells do not hold the
-// format (an erased chip, a digit that is not one, a program word that is not RETLW).
+// format (erased cells, a digit that is not one, a program word that is not RETLW).
 std::optional<std::uint64_t> ReadSerial(const FirmwareImage& target, const SerialPlace& place);
 
-// True when the HEX file at `path` itself supplies data at any of the place's addresses.
-bool FileHoldsDataAt(const std::string& path, const SerialPlace& place);
+// True when the HEX file's text itself supplies data at any of the place's addresses.
+bool FileHoldsDataAt(std::string_view hexText, const SerialPlace& place);
