@@ -135,7 +135,7 @@ void RunBoard(const Invocation& invocation, const BoardWork& work, RunRecords& r
             run.outcome = work(session, reporter, run.result);
         }
         // A board the interruption stopped keeps the advice of a stream cut half way.
-        if (session.Stopped())
+        if (session.Stopped() || run.outcome.exitCode == EXIT_INTERRUPTED)
             run.outcome = Interrupted(run.outcome.hint);
         // The board goes back to run mode whatever the work found, as long as it answers.
         else if (connected)

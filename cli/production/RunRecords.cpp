@@ -4,6 +4,7 @@
 
 #include "cli/Reporter.h"
 #include "cli/production/BoardRun.h"
+#include "cli/production/Interruption.h"
 
 RunRecords::RunRecords(const Invocation& invocation) : invocation_(invocation)
 {
@@ -49,6 +50,9 @@ BoardLogEntry RunRecords::Entry(const BoardRun& run) const
 
 Outcome RunRecords::ReserveSerial(const BoardResult& result, std::uint64_t largest, std::uint64_t& number)
 {
+    // An interrupted run starts nothing new: no number for a chip that will not be written.
+    if (InterruptionRequested())
+        return {EXIT_INTERRUPTED, "Interrupted before this board was done."};
     BoardLogEntry entry;
     entry.record = "reserved";
     entry.operation = invocation_.command;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <map>
@@ -10,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/CliBench.h"
@@ -231,6 +236,10 @@ TEST(MultiBoard, SerialNumberInProgramMemory)
     const CliRun none = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "0x300"});
     EXPECT_EQ(none.exitCode, kExitVerifyDiffers);
     EXPECT_NE(none.err.find("No serial number in dec:6 form at 0300-0305."), std::string::npos) << none.err;
+    const CliRun erased = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "0x2110",
+                                     "--serial-format", "be:2"});
+    EXPECT_EQ(erased.exitCode, kExitVerifyDiffers);
+    EXPECT_NE(erased.err.find("No serial number in be:2 form at 2110-2111."), std::string::npos) << erased.err;
 }
 
 // With --json every object of a board names it; the result lists every board.
@@ -304,6 +313,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"counterMissing", {"program", kBlink, "--serial-number", "--serial-at", "0x2110",
                                        "--serial-file", "counter"},
                     kExitUsage, "quillet: Serial counter file counter does not exist; create it with --serial-start N.\n"},
+        RefusalCase{"numberToCheckPastTheFormat", {"verify", kBlink, "--serial-at", "0x2110", "--serial-number-is", "7001000"},
+                    kExitUsage, "quillet: --serial-number-is 7001000 does not fit dec:6 at 2110-2115, which holds at most 999999.\n"},
+        RefusalCase{"numberToCheckReadsAsErased", {"verify", kBlink, "--serial-at", "0x2110", "--serial-format", "be:2",
+                                                   "--serial-number-is", "65535"},
+                    kExitUsage, "quillet: --serial-number-is 65535 does not fit be:2 at 2110-2111, which holds at most 65534.\n"},
         RefusalCase{"placeWithoutNumber", {"program", kBlink, "--serial-at", "0x2110"}, kExitUsage,
                     "quillet: The --serial-... options need --serial-number.\n"},
         RefusalCase{"placeInNoMemory", {"program", kBlink, "--serial-number", "--serial-at", "0x2004",
@@ -555,6 +569,27 @@ TEST(MultiBoard, TheLogsLinesWhole)
     EXPECT_EQ(logged, expected);
 }
 
+// Serial numbers that one file name cannot tell apart, on a file system that ignores case or
+// once made safe for a file name: each of those boards reads into a file of its device number.
+TEST(MultiBoard, NoTwoBoardsReadIntoOneFile)
+{
+    CliBench bench(5, "");
+    std::string config = ReadFile(bench.Config());
+    for (const auto& [from, to] : {std::pair{"serial = TVRA0001", "serial = A/B"},
+                                   {"serial = TVRB0001", "serial = A_B"},
+                                   {"serial = TVRA0003", "serial = tvrb0002"}})
+        config.replace(config.find(from), std::string(from).size(), to);
+    std::ofstream(bench.Config()) << config;
+    const CliRun run = bench.Run({"read", "--all", "-o", "back.hex"});
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err;
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(bench.Folder()))
+        if (entry.path().extension() == ".hex")
+            files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"back-device0.hex", "back-device1.hex", "back-TVRA0002.hex",
+                                            "back-device3.hex", "back-device4.hex"}));
+}
+
 } // namespace
 
 namespace {
@@ -578,3 +613,243 @@ TEST(MultiBoard, AWriteNamesItsBoardFromTwoBoardsOn)
 }
 
 } // namespace
+
+#if !defined(_WIN32)
+namespace {
+
+// A strict reader of one JSON value, enough to tell a whole line from a torn or glued one.
+class JsonReader {
+public:
+    explicit JsonReader(const std::string& text) : text_(text) {}
+    bool WholeObject() { return Object() && Blanks() == text_.size(); }
+
+private:
+    std::size_t Blanks()
+    {
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
+            ++at_;
+        return at_;
+    }
+    bool Take(char c)
+    {
+        Blanks();
+        return at_ < text_.size() && text_[at_] == c ? (++at_, true) : false;
+    }
+    bool String()
+    {
+        if (!Take('"'))
+            return false;
+        for (; at_ < text_.size(); ++at_) {
+            if (text_[at_] == '\\')
+                ++at_;
+            else if (text_[at_] == '"')
+                return ++at_, true;
+        }
+        return false;
+    }
+    bool Value()
+    {
+        Blanks();
+        if (at_ >= text_.size())
+            return false;
+        const char c = text_[at_];
+        if (c == '{')
+            return Object();
+        if (c == '[') {
+            ++at_;
+            if (Take(']'))
+                return true;
+            do {
+                if (!Value())
+                    return false;
+            } while (Take(','));
+            return Take(']');
+        }
+        if (c == '"')
+            return String();
+        for (const char* word : {"true", "false", "null"}) {
+            if (text_.compare(at_, std::strlen(word), word) == 0)
+                return at_ += std::strlen(word), true;
+        }
+        const std::size_t start = at_;
+        while (at_ < text_.size() && std::strchr("-+.eE0123456789", text_[at_]))
+            ++at_;
+        return at_ > start;
+    }
+    bool Object()
+    {
+        if (!Take('{'))
+            return false;
+        if (Take('}'))
+            return true;
+        do {
+            if (!String() || !Take(':') || !Value())
+                return false;
+        } while (Take(','));
+        return Take('}');
+    }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
+
+// Waits until the process has taken every signal sent to it (none pending in /proc), or has
+// ended.
+void AwaitSignalTaken(pid_t pid)
+{
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    for (int i = 0; i < 5000; ++i) {
+        const std::string text = ReadFile(status);
+        if (text.empty() || text.find("State:\tZ") != std::string::npos ||
+            (text.find("SigPnd:\t0000000000000000") != std::string::npos &&
+                             text.find("ShdPnd:\t0000000000000000") != std::string::npos))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// The HEX file replaced while a run goes on (a build finishing): every board still gets the
+// bytes read at the start, and the log names them.
+TEST(ProductionRecords, EveryBoardGetsTheFileAsItWasAtTheStart)
+{
+    CliBench bench(2, "", "fault = hold command=CMD_BLANK_CHECK_877 board=1 file=held-{serial}");
+    const std::filesystem::path firmware = bench.Folder() / "firmware.hex";
+    std::filesystem::copy_file(kBlink, firmware);
+    const CliBench::Process process = bench.Start({"program", "firmware.hex", "--all", "--log", "run.jsonl"});
+    ASSERT_TRUE(bench.AwaitFile("held-TVRB0001"));
+    std::filesystem::copy_file(Fixture("counter877.hex"), firmware, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(bench.Folder() / "held-TVRB0001");
+    const CliRun run = bench.Wait(process);
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err;
+    for (const std::string& line : LogRecords(bench, "outcome")) {
+        EXPECT_EQ(Field(line, "sha256"), "1f3df68790196fe41ef0d868fc9e6e25238e45f6db88fd2572b0c0728e8a4566") << line;
+        EXPECT_EQ(Field(line, "verified"), "true") << line;
+    }
+    const CliRun verify = bench.Run({"verify", kBlink, "--device", "1"});
+    EXPECT_EQ(verify.exitCode, kExitOk) << verify.out << verify.err;
+}
+
+struct StopPoint {
+    const char* name;
+    std::string holds;            // the emulator's hold faults, bus lines
+    std::vector<int> held;        // the boards the run is held at
+    std::size_t finishedBefore;   // boards done before the stop
+    bool midStream;               // the held boards are inside a program stream
+};
+
+// A four-board production run stopped at a known point, by kill -9, Ctrl-C (once, or twice)
+// or SIGTERM. Whatever the point and the signal: every number the journal gave out names the
+// board it went to, no number went to two boards, every whole line of the log reads, and the
+// next run goes on from the next number. Ctrl-C and SIGTERM also leave a line per board in
+// the log, the unfinished ones "interrupted", and the table.
+TEST(ProductionRecords, NoNumberIsLostOrDoubledWhenARunIsStopped)
+{
+    const std::string hold = " file=held-{serial}";
+    const StopPoint points[] = {
+        {"before the first stream",
+         "fault = hold command=CMD_BLANK_CHECK_84A" + hold + "\nfault = hold command=CMD_BLANK_CHECK_877" + hold,
+         {0, 1, 2, 3}, 0, false},
+        {"in the middle of the program streams", "fault = hold stream=program part=program block=10" + hold,
+         {0, 1, 2, 3}, 0, true},
+        {"between two boards' ends",
+         "fault = hold stream=program part=program block=10 board=2" + hold +
+             "\nfault = hold stream=program part=program block=10 board=3" + hold,
+         {2, 3}, 2, true},
+    };
+    const struct {
+        const char* name;
+        int signal;
+        int count;
+        std::vector<int> points; // where it is sent
+    } signals[] = {{"kill -9", SIGKILL, 1, {0, 1, 2}},
+                   {"Ctrl-C", SIGINT, 1, {0, 1, 2}},
+                   {"SIGTERM", SIGTERM, 1, {1}},
+                   {"Ctrl-C twice", SIGINT, 2, {1}}};
+    for (const auto& sent : signals) {
+        for (const int at : sent.points) {
+            const StopPoint& point = points[at];
+            SCOPED_TRACE(std::string(point.name) + ", " + sent.name);
+            CliBench bench(4, "", point.holds);
+            const std::string counter = (bench.Folder() / "counter").string();
+            const CliBench::Process process = bench.Start(NumberedProgram({"--all"}));
+            for (const int device : point.held)
+                ASSERT_TRUE(bench.AwaitFile("held-" + Serial(device)));
+            for (int i = 0; i < 200 && LogRecords(bench, "outcome").size() < point.finishedBefore; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (int i = 0; i < sent.count; ++i) {
+                ::kill(process.pid, sent.signal);
+                AwaitSignalTaken(process.pid);
+            }
+            for (const int device : point.held)
+                std::filesystem::remove(bench.Folder() / ("held-" + Serial(device)));
+            const CliRun run = bench.Wait(process);
+
+            // The journal: every number given out, once, with its board.
+            const std::map<long long, std::string> reserved = Reservations(counter);
+            std::set<std::string> numbered;
+            long long expected = kStart;
+            for (const auto& [number, board] : reserved) {
+                EXPECT_EQ(number, expected++) << "a number skipped";
+                EXPECT_TRUE(numbered.insert(board).second) << board << " got two numbers";
+            }
+            EXPECT_EQ(reserved.size(), at == 0 ? 0u : 4u);
+            for (int device = 0; device < 4; ++device) {
+                const long long chip = ChipNumber(bench, device);
+                if (chip >= 0) {
+                    EXPECT_EQ(reserved.at(chip), Serial(device));
+                }
+            }
+            // The log: whole lines only, and no number it names that the journal does not.
+            std::size_t interrupted = 0;
+            for (const std::string& line : LogLines(bench)) {
+                EXPECT_TRUE(JsonReader(line).WholeObject()) << line;
+                if (const std::string number = Field(line, "serial_number"); !number.empty()) {
+                    EXPECT_EQ(reserved.at(std::stoll(number)), Field(line, "serial")) << line;
+                }
+                if (Field(line, "status") == "interrupted") {
+                    interrupted += 1;
+                    EXPECT_EQ(Field(line, "exit_code"), "130");
+                    EXPECT_EQ(Field(line, "message"), "Interrupted before this board was done.");
+                }
+            }
+            if (sent.signal == SIGKILL) {
+                EXPECT_EQ(run.exitCode, 128 + SIGKILL);
+            } else if (sent.count == 2) {
+                // The second signal ends the run at once: no table.
+                EXPECT_EQ(run.exitCode, 130);
+                EXPECT_EQ(run.out.find("Board  Serial"), std::string::npos) << run.out;
+            } else {
+                EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+                EXPECT_EQ(LogRecords(bench, "outcome").size(), 4u);
+                EXPECT_EQ(interrupted, point.held.size());
+                EXPECT_NE(run.err.find("quillet: Interrupted: " + std::to_string(point.held.size()) +
+                                       " of 4 boards were stopped before they were done."),
+                          std::string::npos)
+                    << run.err;
+                for (const int device : point.held) {
+                    EXPECT_NE(run.out.find(std::to_string(device) + "      " + Serial(device)), std::string::npos) << run.out;
+                    const std::string replug = "quillet: " + Serial(device) + " (device " + std::to_string(device) +
+                                               "): the board with serial number '" + Serial(device) +
+                                               "' stopped in the middle of a stream";
+                    EXPECT_EQ(run.err.find(replug) != std::string::npos, point.midStream) << run.err;
+                }
+            }
+
+            // The next run, on another board, goes on from the next number.
+            CliBench next(1, "");
+            std::vector<std::string> again = NumberedProgram({"--all", "--no-verify"});
+            std::replace(again.begin(), again.end(), std::string("counter"), counter);
+            const CliRun after = next.Run(again);
+
+            ASSERT_EQ(after.exitCode, kExitOk) << after.err;
+            const long long following = kStart + static_cast<long long>(reserved.size());
+            EXPECT_NE(after.err.find("gives " + std::to_string(following) + " as the next serial number"),
+                      std::string::npos)
+                << after.err;
+            EXPECT_EQ(Reservations(counter).at(following), "TVRA0001");
+        }
+    }
+}
+
+} // namespace
+#endif

@@ -137,6 +137,17 @@ TEST(SerialPlace, ReadsNoNumberFromCellsThatDoNotHoldOne)
     FirmwareImage erased; // every entry 0x3FFF: EEPROM reads 0xFF, not a digit
     EXPECT_EQ(ReadSerial(erased, eeprom), std::nullopt);
     EXPECT_EQ(ReadSerial(erased, program), std::nullopt); // 0x3FFF is no RETLW
+    // Erased EEPROM in a binary format would read as the largest number: it is none, and the
+    // counter never gives that number for the EEPROM.
+    SerialPlace binary = eeprom;
+    SerialFormat::Parse("le:2", binary.format);
+    EXPECT_EQ(ReadSerial(erased, binary), std::nullopt);
+    EXPECT_EQ(binary.Largest(), 0xFFFEu);
+    EXPECT_EQ(program.Largest(), 0xFFFFu);
+    EXPECT_EQ(eeprom.Largest(), 9999u);
+    FirmwareImage oneErased;
+    oneErased.Set(0x2100, 0xFE);
+    EXPECT_EQ(ReadSerial(oneErased, binary), 0xFFFEu);
 
     FirmwareImage target;
     target.Set(0x2100, '1');
