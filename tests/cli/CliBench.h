@@ -25,6 +25,7 @@ inline constexpr int kExitVerifyDiffers = 7;
 inline constexpr int kExitProgramFailed = 8;
 inline constexpr int kExitOutputFile = 9;
 inline constexpr int kExitNoDriver = 10;
+inline constexpr int kExitInterrupted = 130;
 
 // The command words as they cross the wire: four nibble bytes, least significant first, in
 // the trace's notation.

@@ -242,6 +242,36 @@ TEST(MultiBoard, SerialNumberInProgramMemory)
     EXPECT_NE(erased.err.find("No serial number in be:2 form at 2110-2111."), std::string::npos) << erased.err;
 }
 
+// program --verify holds the chip against what was written: a chip whose code protection
+// makes it read back zeros is programmed, but not verified, and the log says so.
+TEST(MultiBoard, VerifyAfterProgramSaysWhetherTheChipMatched)
+{
+    CliBench bench(2, "");
+    const CliRun run = bench.Run({"program", kBlink, "--device", "0", "--verify", "--code-protection", "all",
+                                  "--yes-protect", "--log", "run.jsonl"});
+    EXPECT_EQ(run.exitCode, kExitVerifyDiffers) << run.err;
+    EXPECT_NE(run.err.find("quillet: Programmed, but verify failed: "), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Program memory: "), std::string::npos) << run.out;
+    const std::vector<std::string> outcome = LogRecords(bench, "outcome");
+    ASSERT_EQ(outcome.size(), 1u);
+    EXPECT_EQ(Field(outcome[0], "verified"), "false");
+    EXPECT_EQ(Field(outcome[0], "status"), "verify-differs");
+
+    // A list verifies unless told not to.
+    CliRun listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--auto-erase", "--no-verify"});
+    EXPECT_EQ(listed.exitCode, kExitOk) << listed.err;
+    const auto reads = [&bench] {
+        const Words words = bench.CommandWords();
+        return std::count(words.begin(), words.end(), std::string(READ_84A)) +
+               std::count(words.begin(), words.end(), std::string(READ_877));
+    };
+    EXPECT_EQ(reads(), 0);
+    listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--auto-erase"});
+    EXPECT_EQ(listed.exitCode, kExitOk) << listed.err;
+    EXPECT_NE(listed.out.find("TVRB0001 (device 1): Verify passed"), std::string::npos) << listed.out;
+    EXPECT_EQ(reads(), 2);
+}
+
 // With --json every object of a board names it; the result lists every board.
 TEST(MultiBoard, JsonObjectsCarryTheirBoard)
 {
@@ -816,10 +846,10 @@ TEST(ProductionRecords, NoNumberIsLostOrDoubledWhenARunIsStopped)
                 EXPECT_EQ(run.exitCode, 128 + SIGKILL);
             } else if (sent.count == 2) {
                 // The second signal ends the run at once: no table.
-                EXPECT_EQ(run.exitCode, 130);
+                EXPECT_EQ(run.exitCode, kExitInterrupted);
                 EXPECT_EQ(run.out.find("Board  Serial"), std::string::npos) << run.out;
             } else {
-                EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+                EXPECT_EQ(run.exitCode, kExitInterrupted) << run.out << run.err;
                 EXPECT_EQ(LogRecords(bench, "outcome").size(), 4u);
                 EXPECT_EQ(interrupted, point.held.size());
                 EXPECT_NE(run.err.find("quillet: Interrupted: " + std::to_string(point.held.size()) +

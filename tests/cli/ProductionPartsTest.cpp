@@ -617,6 +617,7 @@ TEST(ExitCodeNames, AsTheReadmePromises)
         {0, "ok"},          {1, "unknown"},      {2, "usage"},          {3, "hex-file"},
         {4, "no-board"},    {5, "not-blank"},    {6, "erase-failed"},   {7, "verify-differs"},
         {8, "program-failed"}, {9, "output-file"}, {10, "no-driver"},   {11, "unknown"},
+        {130, "interrupted"},   {129, "unknown"},
     };
     for (const auto& [code, name] : cases)
         EXPECT_STREQ(ExitCodeName(code), name) << code;

@@ -104,6 +104,9 @@ TEST_F(EmulatorTest, RefusesMalformedFaults)
         "processor-answer value=chip",
         "boards count=129",
         "count-fails colour=red",
+        "hold stream=program",                            // no marker file
+        "hold file=held",                                 // waits for nothing
+        "hold file= stream=read",
     };
     for (const char* fault : faults) {
         EXPECT_NE(0, EmuInjectFault(fault)) << fault;
