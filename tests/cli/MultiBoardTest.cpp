@@ -257,9 +257,12 @@ TEST(MultiBoard, VerifyAfterProgramSaysWhetherTheChipMatched)
     EXPECT_EQ(Field(outcome[0], "verified"), "false");
     EXPECT_EQ(Field(outcome[0], "status"), "verify-differs");
 
-    // A list verifies unless told not to.
-    CliRun listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--auto-erase", "--no-verify"});
-    EXPECT_EQ(listed.exitCode, kExitOk) << listed.err;
+    // A list verifies unless told not to. The protected chip is not blank: said once, as the
+    // board's result.
+    CliRun listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--no-verify"});
+    EXPECT_EQ(listed.exitCode, kExitNotBlank) << listed.err;
+    EXPECT_EQ(listed.err, "quillet: TVRA0001 (device 0): Device is not blank. Either erase the device or select Auto "
+                          "Erase.\nquillet: 1 of 2 boards failed; the exit code is that of TVRA0001 (device 0).\n");
     const auto reads = [&bench] {
         const Words words = bench.CommandWords();
         return std::count(words.begin(), words.end(), std::string(READ_84A)) +
@@ -410,6 +413,7 @@ TEST(MultiBoard, ExitCodeIsThatOfTheFirstFailingBoard)
     EXPECT_EQ(run.exitCode, kExitEraseFailed) << run.err;
     EXPECT_NE(run.err.find("2 of 3 boards failed; the exit code is that of TVRB0001 (device 1)."), std::string::npos)
         << run.err;
+
     EXPECT_NE(run.out.find("1      TVRB0001          16F877     erase-failed"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("2      TVRA0002          16F84A     no-board"), std::string::npos) << run.out;
 }
@@ -424,8 +428,15 @@ TEST(MultiBoard, ALogThatCannotBeWrittenFailsTheRun)
     CliBench bench(2, "");
     const CliRun run = bench.Run({"blank-check", "--all", "--log", "/dev/full"});
     EXPECT_EQ(run.exitCode, kExitOutputFile) << run.out << run.err;
-    EXPECT_NE(run.err.find("quillet: TVRA0001 (device 0): Cannot write the log file /dev/full"), std::string::npos)
-        << run.err;
+    // Each board warns as it happens, then fails with it.
+    std::vector<std::string> lines = Lines(run.err);
+    std::sort(lines.begin(), lines.end());
+    const std::string cannot = "Cannot write the log file /dev/full: No space left on device";
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "quillet: 2 of 2 boards failed; the exit code is that of TVRA0001 (device 0).",
+                         "quillet: TVRA0001 (device 0): " + cannot, "quillet: TVRB0001 (device 1): " + cannot,
+                         "quillet: warning: TVRA0001 (device 0): " + cannot,
+                         "quillet: warning: TVRB0001 (device 1): " + cannot}));
 }
 
 } // namespace
