@@ -65,12 +65,12 @@ FileFailure SharedFile::Open(const std::string& path, bool create, bool& created
     created = false;
     // Without O_NONBLOCK a FIFO given by mistake would hold the run until something wrote to it.
     constexpr int flags = O_RDWR | O_APPEND | O_CLOEXEC | O_NONBLOCK;
-    fd_ = ::open(path.c_str(), flags);
+    fd_ = OpenShared(path.c_str(), flags);
     if (fd_ < 0 && errno == ENOENT && create) {
-        fd_ = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0644);
+        fd_ = OpenShared(path.c_str(), flags | O_CREAT | O_EXCL, 0644);
         created = fd_ >= 0;
         if (fd_ < 0 && errno == EEXIST) // another run was quicker
-            fd_ = ::open(path.c_str(), flags);
+            fd_ = OpenShared(path.c_str(), flags);
         if (created)
             SyncFolderOf(path);
     }

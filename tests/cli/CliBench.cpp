@@ -133,15 +133,10 @@ CliRun CliBench::Run(const std::vector<std::string>& arguments, bool atTerminal)
     std::filesystem::remove(trace_);
     std::vector<std::string> texts{AbsolutePath(binary)};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
     const std::string out = (folder_ / "stdout").string();
     const std::string err = (folder_ / "stderr").string();
     // No terminal to capture on Windows: standard error always goes to its file.
     (void)atTerminal;
-    (void)argv;
     std::string command;
     for (const std::string& text : texts) {
         if (!command.empty())

@@ -324,7 +324,7 @@ TEST_F(SerialJournalTest, RefusesWithoutChangingTheFile)
         SCOPED_TRACE(c.situation);
         std::filesystem::remove(path_);
         if (c.text)
-            std::ofstream(path_) << c.text;
+            std::ofstream(path_, std::ios::binary) << c.text;
         std::uint64_t number = 0;
         bool created = false;
         EXPECT_EQ(SerialJournal(path_, c.start).Open(number, created).message, c.opened);
