@@ -81,7 +81,7 @@ void AddBoardList(CLI::App& command, Invocation& invocation)
 void AddProductionLog(CLI::App& command, Invocation& invocation)
 {
     command.add_option("--log", invocation.logPath,
-                       "Append one JSON line per board to FILE: board, file, result, serial number")
+                       "Append JSON lines to FILE: each board's serial number when taken, its result when done")
         ->type_name("FILE")
         ->group("Production");
 }

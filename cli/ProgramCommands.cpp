@@ -1,6 +1,7 @@
 // The commands that bring a HEX file to the target, or hold the target against one:
 // program and verify.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@
 
 namespace {
 
+constexpr char kProtectedReadsZeros[] =
+    "This configuration protects the chip, which then reads back zeros and cannot be verified; "
+    "program it without --verify.";
 constexpr char kConfirmProtection[] =
     "This configuration protects the chip, which can then only be bulk-erased; add --yes-protect "
     "to program it.";
@@ -178,6 +182,13 @@ Outcome CheckSerialBeforeBoard(const Invocation& invocation, std::string_view he
         return {};
     if (serial.counterPath.empty())
         return {EXIT_USAGE, "--serial-number needs --serial-file FILE, the counter the numbers come from."};
+    const auto named = [](const std::string& path) {
+        std::error_code ignored;
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored);
+    };
+    if (!invocation.logPath.empty() && named(invocation.logPath) == named(serial.counterPath))
+        return {EXIT_USAGE, "--log and --serial-file name the same file, " + serial.counterPath +
+                                "; give each a file of its own."};
     if (!serial.overwrite && FileHoldsDataAt(hexText, place))
         return {EXIT_USAGE, invocation.file + " holds data at " + place.Range() +
                                 ", where the serial number goes; add --serial-overwrite to replace it."};
@@ -219,6 +230,8 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         return reporter.Finish(read);
     if (SwitchesProtect(invocation.config) && !invocation.yesProtect)
         return reporter.Finish({EXIT_USAGE, kConfirmProtection});
+    if (SwitchesProtect(invocation.config) && invocation.verifyAfterProgram.value_or(false))
+        return reporter.Finish({EXIT_USAGE, kProtectedReadsZeros});
     SerialPlace place;
     if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, true, place); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
@@ -243,8 +256,11 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
         if (Outcome opened = OpenHexFile(invocation, hexText, processor, options); opened.exitCode != EXIT_OK)
             return opened;
         // The file's own record may ask for protection too.
-        if (OptionsProtect(processor, options) && !invocation.yesProtect)
+        const bool protects = OptionsProtect(processor, options);
+        if (protects && !invocation.yesProtect)
             return {EXIT_USAGE, kConfirmProtection};
+        if (protects && invocation.verifyAfterProgram.value_or(false))
+            return {EXIT_USAGE, kProtectedReadsZeros};
         if (const std::string misfit = numbered ? place.CheckFits(processor) : ""; !misfit.empty())
             return {EXIT_USAGE, misfit};
 
@@ -281,12 +297,18 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
             LoseLink(session);
             return {ProgramExitCode(outcome.stream), message, session.StreamCutHint()};
         }
-        if (!verifyAfter)
+        if (result.serialNumber)
+            reporter.Print("Serial number " + std::to_string(*result.serialNumber) + " at " + place.Range());
+        // A protected chip reads back zeros: there is nothing to compare it with.
+        if (!verifyAfter || protects)
             return {EXIT_OK, message};
 
         // Held against exactly what went out: the file, the configuration word, the number.
         auto target = std::make_unique<FirmwareImage>();
         if (Outcome read = ReadBack(session, reporter, processor, *target); read.exitCode != EXIT_OK) {
+            if (session.Stopped())
+                return {EXIT_INTERRUPTED, "Programmed, but interrupted while reading the chip back; check it with verify.",
+                        read.hint};
             read.message = "Programmed, but the chip could not be read back: " + read.message;
             return read;
         }

@@ -134,8 +134,9 @@ void RunBoard(const Invocation& invocation, const BoardWork& work, RunRecords& r
             run.result.fields.Add("processor", run.result.processor);
             run.outcome = work(session, reporter, run.result);
         }
-        // A board the interruption stopped keeps the advice of a stream cut half way.
-        if (session.Stopped() || run.outcome.exitCode == EXIT_INTERRUPTED)
+        // A board the interruption stopped keeps the advice of a stream cut half way, and what
+        // its work said of how far it got.
+        if (session.Stopped() && run.outcome.exitCode != EXIT_INTERRUPTED)
             run.outcome = Interrupted(run.outcome.hint);
         // The board goes back to run mode whatever the work found, as long as it answers.
         else if (connected)
@@ -227,7 +228,8 @@ int Summarize(const Invocation& invocation, Reporter& reporter, const std::vecto
     Outcome outcome{EXIT_OK, "All " + count + " boards succeeded."};
     if (interrupted > 0)
         outcome = {EXIT_INTERRUPTED, "Interrupted: " + std::to_string(interrupted) + " of " + count +
-                                         " boards were stopped before they were done."};
+                                         (interrupted == 1 ? " boards was stopped before it was done."
+                                                           : " boards were stopped before they were done.")};
     else if (firstFailure)
         outcome = {firstFailure->outcome.exitCode, std::to_string(failures) + " of " + count +
                                                        " boards failed; the exit code is that of " +

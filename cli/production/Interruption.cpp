@@ -23,6 +23,9 @@ namespace {
 std::atomic<bool> requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// Said on the first signal, where a person waiting for the boards sees it.
+constexpr char kStopping[] = "quillet: stopping: each board ends at its next block; Ctrl-C again ends at once\n";
+
 #if defined(_WIN32)
 // Windows ends a process whose console closes once its handler returns, or after about five
 // seconds: the handler waits for the run to report, at most a little less than that.
@@ -33,6 +36,8 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 {
     if (requested.exchange(true))
         ExitProcess(EXIT_INTERRUPTED);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), kStopping, sizeof kStopping - 1, &written, nullptr);
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && runDone)
         WaitForSingleObject(runDone, kCloseWaitMs);
     return TRUE;
@@ -42,6 +47,8 @@ extern "C" void OnSignal(int)
 {
     if (requested.exchange(true))
         ::_exit(EXIT_INTERRUPTED);
+    // write(2) is safe in a handler; a message that cannot be written changes nothing.
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kStopping, sizeof kStopping - 1);
 }
 #endif
 

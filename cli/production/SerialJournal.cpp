@@ -63,23 +63,76 @@ SerialJournal::SerialJournal(std::string path, std::optional<std::uint64_t> star
 {
 }
 
-std::optional<std::uint64_t> SerialJournal::NextNumber(const std::string& text)
+namespace {
+
+// The line that gives the next number: the last whole line that is not blank, or a number
+// alone after it that has no line feed yet.
+std::string DecidingLine(const std::string& text)
 {
     std::string whole = text;
     const std::size_t lastFeed = whole.rfind('\n');
     const std::string unfinished = lastFeed == std::string::npos ? whole : whole.substr(lastFeed + 1);
     whole.erase(lastFeed == std::string::npos ? 0 : lastFeed);
     if (!Blank(unfinished) && !Trimmed(unfinished).starts_with("{"))
-        return NextOfLine(unfinished);
-    // The last line that is not blank.
+        return unfinished;
     while (!whole.empty()) {
         const std::size_t feed = whole.rfind('\n');
         const std::string line = feed == std::string::npos ? whole : whole.substr(feed + 1);
         if (!Blank(line))
-            return NextOfLine(line);
+            return line;
         whole.erase(feed == std::string::npos ? 0 : feed);
     }
-    return std::nullopt;
+    return {};
+}
+
+// The number after the last one reserved in `text`; none when it reserves none.
+std::optional<std::uint64_t> AfterLastReserved(const std::string& text)
+{
+    const std::size_t at = text.rfind(std::string("\n") + kReservationStart);
+    if (at == std::string::npos)
+        return text.starts_with(kReservationStart) ? NextOfLine(text.substr(0, text.find('\n'))) : std::nullopt;
+    const std::size_t end = text.find('\n', at + 1);
+    if (end == std::string::npos) // a reservation cut short: the one before it counts
+        return AfterLastReserved(text.substr(0, at));
+    return NextOfLine(text.substr(at + 1, end - at - 1));
+}
+
+// A line as a message quotes it: what is not printable as '?', and at most 60 characters.
+std::string Quoted(const std::string& line)
+{
+    constexpr std::size_t kShown = 60;
+    std::string shown = Trimmed(line).substr(0, kShown);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < ' ' || static_cast<unsigned char>(c) > '~')
+            c = '?';
+    }
+    return "\"" + shown + (Trimmed(line).size() > kShown ? "...\"" : "\"");
+}
+
+} // namespace
+
+std::optional<std::uint64_t> SerialJournal::NextNumber(const std::string& text)
+{
+    return NextOfLine(DecidingLine(text));
+}
+
+Outcome SerialJournal::Next(const std::string& tail, std::uint64_t& next) const
+{
+    if (Blank(tail))
+        return {EXIT_USAGE, "Serial counter file " + path_ + " is empty; give the first number with --serial-start N."};
+    const std::optional<std::uint64_t> number = NextNumber(tail);
+    if (!number)
+        return {EXIT_USAGE, "Serial counter file " + path_ + " does not hold a number: its last line, " +
+                                Quoted(DecidingLine(tail)) + ", is neither a number nor a reservation; end the "
+                                "file with a line holding the next number."};
+    // A number typed by hand below the ones given out would give them again.
+    if (const std::optional<std::uint64_t> after = AfterLastReserved(tail); after && *number < *after)
+        return {EXIT_USAGE, "Serial counter file " + path_ + " sets the next number to " + std::to_string(*number) +
+                                ", but the numbers up to " + std::to_string(*after - 1) +
+                                " have been given out; change its last line to " + std::to_string(*after) +
+                                " or more."};
+    next = *number;
+    return {};
 }
 
 Outcome SerialJournal::Failed(const std::string& step, const std::string& reason) const
@@ -116,15 +169,15 @@ Outcome SerialJournal::Open(std::uint64_t& next, bool& created)
         created = true;
         tail = std::to_string(*start_) + "\n";
     }
-    const std::optional<std::uint64_t> number = NextNumber(tail);
-    if (!number)
-        return {EXIT_USAGE, "Serial counter file " + path_ + " does not hold a number."};
-    if (start_ && *start_ > *number)
-        return {EXIT_USAGE, "Serial counter file " + path_ + " gives " + std::to_string(*number) +
+    std::uint64_t number = 0;
+    if (Outcome read = Next(tail, number); read.exitCode != EXIT_OK)
+        return read;
+    if (start_ && *start_ > number)
+        return {EXIT_USAGE, "Serial counter file " + path_ + " gives " + std::to_string(number) +
                                 " as the next number; --serial-start " + std::to_string(*start_) +
                                 " would skip numbers. To skip them, append a line holding " +
                                 std::to_string(*start_) + " to the file."};
-    next = *number;
+    next = number;
     return {};
 }
 
@@ -152,14 +205,14 @@ Outcome SerialJournal::Take(std::uint64_t largest, const JsonLine& facts, std::u
         failure = file.ReadTail(kTailBytes, tail);
     if (failure)
         return Failed(failure.step, failure.reason);
-    const std::optional<std::uint64_t> next = NextNumber(tail);
-    if (!next)
-        return {EXIT_USAGE, "Serial counter file " + path_ + " does not hold a number."};
-    if (*next > largest || *next == ~std::uint64_t{0})
-        return {EXIT_USAGE, "The next serial number, " + std::to_string(*next) +
+    std::uint64_t next = 0;
+    if (Outcome read = Next(tail, next); read.exitCode != EXIT_OK)
+        return read;
+    if (next > largest || next == ~std::uint64_t{0})
+        return {EXIT_USAGE, "The next serial number, " + std::to_string(next) +
                                 ", is larger than the format holds (" + std::to_string(largest) + ")."};
-    if (failure = file.AppendLine(Reservation(*next, facts)); failure)
+    if (failure = file.AppendLine(Reservation(next, facts)); failure)
         return Failed(failure.step, failure.reason);
-    number = *next;
+    number = next;
     return {};
 }

@@ -44,6 +44,9 @@ public:
     static std::optional<std::uint64_t> NextNumber(const std::string& text);
 
 private:
+    // The next number the file's last bytes give, or why there is none: a last line that is no
+    // number, or a number below those given out already.
+    Outcome Next(const std::string& tail, std::uint64_t& next) const;
     Outcome Failed(const std::string& step, const std::string& reason) const;
 
     std::string path_;

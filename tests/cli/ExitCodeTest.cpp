@@ -429,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
                   R"("message":"Version write complete.","processor":"16F877"})"}},
         // A write with no board named: the boards to choose from, each with the option that picks it.
         // A serial number from a new counter file, and read back from the chip.
-        OutputCase{"programNumbered", kNumbered, kExitOk, "Programming complete.\n",
+        OutputCase{"programNumbered", kNumbered, kExitOk, "Serial number 7 at 2110-2115\nProgramming complete.\n",
                    "quillet: created the serial counter file counter; the first serial number is 7\n",
                    {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
                     R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","erased":false,"config_word":16370})"}},

@@ -242,13 +242,17 @@ TEST(MultiBoard, SerialNumberInProgramMemory)
     EXPECT_NE(erased.err.find("No serial number in be:2 form at 2110-2111."), std::string::npos) << erased.err;
 }
 
-// program --verify holds the chip against what was written: a chip whose code protection
-// makes it read back zeros is programmed, but not verified, and the log says so.
+// program --verify holds the chip against what was written: a board that reports a 16F877 but
+// carries a 16F84A takes the whole stream, and its chip holds something else. The log says so.
+// A protected chip reads back zeros: --verify refuses it.
 TEST(MultiBoard, VerifyAfterProgramSaysWhetherTheChipMatched)
 {
-    CliBench bench(2, "");
-    const CliRun run = bench.Run({"program", kBlink, "--device", "0", "--verify", "--code-protection", "all",
-                                  "--yes-protect", "--log", "run.jsonl"});
+    CliBench bench(3, "");
+    std::string config = ReadFile(bench.Config());
+    config.replace(config.find("serial = TVRA0002"), std::string("serial = TVRA0002").size(),
+                   "serial = TVRA0002\nanswer = 16F877");
+    std::ofstream(bench.Config()) << config;
+    const CliRun run = bench.Run({"program", Fixture("counter877.hex"), "--device", "2", "--verify", "--log", "run.jsonl"});
     EXPECT_EQ(run.exitCode, kExitVerifyDiffers) << run.err;
     EXPECT_NE(run.err.find("quillet: Programmed, but verify failed: "), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Program memory: "), std::string::npos) << run.out;
@@ -257,8 +261,15 @@ TEST(MultiBoard, VerifyAfterProgramSaysWhetherTheChipMatched)
     EXPECT_EQ(Field(outcome[0], "verified"), "false");
     EXPECT_EQ(Field(outcome[0], "status"), "verify-differs");
 
-    // A list verifies unless told not to. The protected chip is not blank: said once, as the
-    // board's result.
+    const CliRun protects = bench.Run({"program", kBlink, "--device", "0", "--verify", "--code-protection", "all",
+                                       "--yes-protect"});
+    EXPECT_EQ(protects.exitCode, kExitUsage);
+    EXPECT_EQ(protects.err, "quillet: This configuration protects the chip, which then reads back zeros and cannot be "
+                            "verified; program it without --verify.\n");
+    ASSERT_EQ(bench.Run({"program", kBlink, "--device", "0"}).exitCode, kExitOk);
+
+    // A list verifies unless told not to. A chip already programmed is not blank: said once, as
+    // the board's result.
     CliRun listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--no-verify"});
     EXPECT_EQ(listed.exitCode, kExitNotBlank) << listed.err;
     EXPECT_EQ(listed.err, "quillet: TVRA0001 (device 0): Device is not blank. Either erase the device or select Auto "
@@ -273,6 +284,11 @@ TEST(MultiBoard, VerifyAfterProgramSaysWhetherTheChipMatched)
     EXPECT_EQ(listed.exitCode, kExitOk) << listed.err;
     EXPECT_NE(listed.out.find("TVRB0001 (device 1): Verify passed"), std::string::npos) << listed.out;
     EXPECT_EQ(reads(), 2);
+    // Protected chips of a run on several boards are not read back: every one would differ.
+    listed = bench.Run({"program", kBlink, "--device", "1", "--device", "0", "--auto-erase", "--code-protection",
+                        "all", "--yes-protect"});
+    EXPECT_EQ(listed.exitCode, kExitOk) << listed.err;
+    EXPECT_EQ(reads(), 0);
 }
 
 // With --json every object of a board names it; the result lists every board.
@@ -351,6 +367,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"numberToCheckReadsAsErased", {"verify", kBlink, "--serial-at", "0x2110", "--serial-format", "be:2",
                                                    "--serial-number-is", "65535"},
                     kExitUsage, "quillet: --serial-number-is 65535 does not fit be:2 at 2110-2111, which holds at most 65534.\n"},
+        RefusalCase{"logIsTheJournal", {"program", kBlink, "--serial-number", "--serial-at", "0x2110", "--serial-file",
+                                        "counter", "--serial-start", "1", "--log", "./counter"},
+                    kExitUsage, "quillet: --log and --serial-file name the same file, counter; give each a file of its own.\n"},
         RefusalCase{"placeWithoutNumber", {"program", kBlink, "--serial-at", "0x2110"}, kExitUsage,
                     "quillet: The --serial-... options need --serial-number.\n"},
         RefusalCase{"placeInNoMemory", {"program", kBlink, "--serial-number", "--serial-at", "0x2004",
@@ -775,7 +794,8 @@ struct StopPoint {
     std::string holds;            // the emulator's hold faults, bus lines
     std::vector<int> held;        // the boards the run is held at
     std::size_t finishedBefore;   // boards done before the stop
-    bool midStream;               // the held boards are inside a program stream
+    bool midStream;               // the held boards are inside a stream
+    std::string message = "Interrupted before this board was done.";
 };
 
 // A four-board production run stopped at a known point, by kill -9, Ctrl-C (once, or twice)
@@ -796,6 +816,8 @@ TEST(ProductionRecords, NoNumberIsLostOrDoubledWhenARunIsStopped)
          "fault = hold stream=program part=program block=10 board=2" + hold +
              "\nfault = hold stream=program part=program block=10 board=3" + hold,
          {2, 3}, 2, true},
+        {"in the read-back", "fault = hold stream=read part=program block=5" + hold, {0, 1, 2, 3}, 0, true,
+         "Programmed, but interrupted while reading the chip back; check it with verify."},
     };
     const struct {
         const char* name;
@@ -803,7 +825,7 @@ TEST(ProductionRecords, NoNumberIsLostOrDoubledWhenARunIsStopped)
         int count;
         std::vector<int> points; // where it is sent
     } signals[] = {{"kill -9", SIGKILL, 1, {0, 1, 2}},
-                   {"Ctrl-C", SIGINT, 1, {0, 1, 2}},
+                   {"Ctrl-C", SIGINT, 1, {0, 1, 2, 3}},
                    {"SIGTERM", SIGTERM, 1, {1}},
                    {"Ctrl-C twice", SIGINT, 2, {1}}};
     for (const auto& sent : signals) {
@@ -850,7 +872,7 @@ TEST(ProductionRecords, NoNumberIsLostOrDoubledWhenARunIsStopped)
                 if (Field(line, "status") == "interrupted") {
                     interrupted += 1;
                     EXPECT_EQ(Field(line, "exit_code"), "130");
-                    EXPECT_EQ(Field(line, "message"), "Interrupted before this board was done.");
+                    EXPECT_EQ(Field(line, "message"), point.message);
                 }
             }
             if (sent.signal == SIGKILL) {

@@ -295,6 +295,10 @@ TEST(SerialJournal, TheLastWholeLineGivesTheNextNumber)
 TEST_F(SerialJournalTest, RefusesWithoutChangingTheFile)
 {
     const std::string name = "Serial counter file " + path_;
+    const auto notANumber = [&name](const std::string& line) {
+        return name + " does not hold a number: its last line, " + line +
+               ", is neither a number nor a reservation; end the file with a line holding the next number.";
+    };
     const struct {
         const char* situation;
         const char* text; // nullptr: no file
@@ -307,18 +311,26 @@ TEST_F(SerialJournalTest, RefusesWithoutChangingTheFile)
         {"missing, no start", nullptr, std::nullopt, 99,
          name + " does not exist; create it with --serial-start N.", 9,
          name + ": cannot open: No such file or directory"},
-        {"not a number", "12a\n", std::nullopt, 999, name + " does not hold a number.", 2,
-         name + " does not hold a number."},
+        {"not a number", "12a\n", std::nullopt, 999, notANumber("\"12a\""), 2, notANumber("\"12a\"")},
         {"blank, no start", " \n", std::nullopt, 999,
-         name + " is empty; give the first number with --serial-start N.", 2, name + " does not hold a number."},
+         name + " is empty; give the first number with --serial-start N.", 2,
+         name + " is empty; give the first number with --serial-start N."},
+        {"a number below those given out", "1000\n{\"next\":1001,\"record\":\"reserved\"}\n999\n", std::nullopt, 9999,
+         name + " sets the next number to 999, but the numbers up to 1000 have been given out; change its last line to "
+                "1001 or more.",
+         2,
+         name + " sets the next number to 999, but the numbers up to 1000 have been given out; change its last line to "
+                "1001 or more."},
         {"start past the file's next", "100\n", 101, 999,
          name + " gives 100 as the next number; --serial-start 101 would skip numbers. To skip them, append a "
                 "line holding 101 to the file.",
          0, ""},
         {"past the format", "  100 \n", 5, 99, "", 2,
          "The next serial number, 100, is larger than the format holds (99)."},
-        {"past 64 bits", "18446744073709551616\n", std::nullopt, ~std::uint64_t{0}, name + " does not hold a number.",
-         2, name + " does not hold a number."},
+        {"past 64 bits", "18446744073709551616\n", std::nullopt, ~std::uint64_t{0},
+         notANumber("\"18446744073709551616\""), 2, notANumber("\"18446744073709551616\"")},
+        {"garbage, shown harmless", "1000\n\x01\xEF\xBB\xBF" "42\n", std::nullopt, 9999, notANumber("\"????42\""), 2,
+         notANumber("\"????42\"")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
