@@ -28,8 +28,15 @@ Outcome RunRecords::OpenJournal(const SerialOptions& serial, Reporter& reporter)
     if (Outcome opened = journal_->Open(next, created); opened.exitCode != EXIT_OK)
         return opened;
     const std::string number = std::to_string(next);
-    reporter.Note(created ? "created the serial counter file " + serial.counterPath + "; the first serial number is " + number
-                          : "the serial counter file " + serial.counterPath + " gives " + number + " as the next serial number");
+    const std::string note = created ? "created the serial counter file " + serial.counterPath +
+                                           "; the first serial number is " + number
+                                     : "the serial counter file " + serial.counterPath + " gives " + number +
+                                           " as the next serial number";
+    // A script reading --json is told too: a new journal may mean a path gone wrong.
+    if (reporter.Json())
+        reporter.Emit(JsonLine().Add("type", "message").Add("text", note));
+    else
+        reporter.Note(note);
     return {};
 }
 

@@ -431,7 +431,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A serial number from a new counter file, and read back from the chip.
         OutputCase{"programNumbered", kNumbered, kExitOk, "Serial number 7 at 2110-2115\nProgramming complete.\n",
                    "quillet: created the serial counter file counter; the first serial number is 7\n",
-                   {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
+                   {R"({"type":"message","text":"created the serial counter file counter; the first serial number is 7"})",
+                    R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
                     R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","erased":false,"config_word":16370})"}},
         OutputCase{"verifyNumbered", {"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
                    kExitOk, "Serial number 7 at 2110-2115\nVerify passed\n", "",
