@@ -403,9 +403,9 @@ namespace {
 // is the board's own, as on a USB bus.
 TEST(MultiBoard, ALateBoardDelaysNoOther)
 {
-    constexpr int kLateMs = 900;     // within the ping's 1000 ms time-out
+    constexpr int kLateMs = 800;     // within the ping's 1000 ms time-out, with room for a loaded machine
     constexpr int kOthersBoundMs = 700; // the other board needs about a fifth of that
-    CliBench bench(2, "", "time = real\nfault = answer-late command=CMD_PING delay=900 board=0");
+    CliBench bench(2, "", "time = real\nfault = answer-late command=CMD_PING delay=800 board=0");
     const CliRun run = bench.Run({"blank-check", "--all", "--json"});
     ASSERT_EQ(run.exitCode, kExitOk) << run.out << run.err;
     std::map<std::string, int> milliseconds;
