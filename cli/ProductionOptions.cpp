@@ -95,7 +95,11 @@ void AddSerialOptions(CLI::App& command, SerialOptions& serial, bool verify)
         ->group("Production");
     command
         .add_option_function<std::string>(
-            "--serial-at", [&serial](const std::string& text) { serial.address = static_cast<int>(NumberOf(text)); },
+            "--serial-at",
+            [&serial](const std::string& text) {
+                serial.address = static_cast<int>(NumberOf(text));
+                serial.addressText = text;
+            },
             "Where the number goes: an EEPROM address from 0x2100 or a program-memory address")
         ->check(NumberCheck(0xFFFF))
         ->type_name("ADDRESS")

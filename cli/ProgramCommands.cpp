@@ -195,6 +195,20 @@ Outcome CheckSerialBeforeBoard(const Invocation& invocation, std::string_view he
     return {};
 }
 
+// The program prints addresses in hexadecimal without 0x, as the window's listings do: an
+// address copied from there as "2110" reads as decimal, a program-memory address, where
+// "0x2110" was meant.
+void WarnOfDecimalAddress(const SerialOptions& serial, Reporter& reporter)
+{
+    const std::string& text = serial.addressText;
+    if (!serial.enabled || text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return;
+    const unsigned long asHex = std::stoul(text, nullptr, 16);
+    if (asHex >= static_cast<unsigned long>(EEPROM_ADDRESS) && asHex < static_cast<unsigned long>(EEPROM_ADDRESS) + 0x100)
+        reporter.Warn("--serial-at " + text + " is decimal, program-memory address " + Hex(*serial.address, 4) +
+                      "; for the EEPROM address write 0x" + text + ".");
+}
+
 void AddSerialNumber(BoardResult& result, std::uint64_t number)
 {
     result.serialNumber = number;
@@ -235,6 +249,7 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
     SerialPlace place;
     if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, true, place); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
+    WarnOfDecimalAddress(invocation.serial, reporter);
     RunRecords records(invocation);
     if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
         return reporter.Finish(opened);
@@ -333,6 +348,7 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
     SerialPlace place;
     if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, false, place); checked.exitCode != EXIT_OK)
         return reporter.Finish(checked);
+    WarnOfDecimalAddress(invocation.serial, reporter);
     RunRecords records(invocation);
     if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
         return reporter.Finish(opened);
@@ -357,11 +373,16 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
         // Each chip against its own number: the one given, else the one it holds.
         std::optional<std::uint64_t> number;
         if (numbered) {
-            number = invocation.serial.given ? invocation.serial.given : ReadSerial(*target, place);
+            const std::optional<std::uint64_t> held = ReadSerial(*target, place);
+            number = invocation.serial.given ? invocation.serial.given : held;
             if (number) {
                 PlaceSerial(*number, place, *image);
                 AddSerialNumber(result, *number);
-                reporter.Print("Serial number " + std::to_string(*number) + " at " + place.Range());
+                if (held == number)
+                    reporter.Print("Serial number " + std::to_string(*number) + " at " + place.Range());
+                else
+                    reporter.Print("Serial number at " + place.Range() + ": expected " + std::to_string(*number) +
+                                   ", found " + (held ? std::to_string(*held) : "none"));
             }
         }
         const std::vector<VerifyDifference> differences = ListDifferences(*image, *target, processor, options);

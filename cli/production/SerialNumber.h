@@ -35,6 +35,7 @@ struct SerialFormat {
 struct SerialOptions {
     bool enabled = false;                // --serial-number, or --serial-number-is
     std::optional<int> address;          // --serial-at, a word address
+    std::string addressText;             // --serial-at as typed
     std::string format = "dec:6";        // --serial-format
     std::string counterPath;             // --serial-file
     std::optional<std::uint64_t> start;  // --serial-start

@@ -230,12 +230,20 @@ TEST(MultiBoard, SerialNumberInProgramMemory)
     verify.insert(verify.end(), {"--serial-number-is", "48880"});
     const CliRun other = bench.Run(verify);
     EXPECT_EQ(other.exitCode, kExitVerifyDiffers);
+    EXPECT_NE(other.out.find("Serial number at 0300-0301: expected 48880, found 48879"), std::string::npos) << other.out;
     EXPECT_NE(other.out.find("0300: expected 34F0, found 34EF"), std::string::npos) << other.out;
 
     // An erased chip holds no number at all.
     const CliRun none = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "0x300"});
     EXPECT_EQ(none.exitCode, kExitVerifyDiffers);
     EXPECT_NE(none.err.find("No serial number in dec:6 form at 0300-0305."), std::string::npos) << none.err;
+    // An address copied from a listing, without its 0x, is taken as decimal: said, as it is
+    // rarely what was meant.
+    const CliRun decimal = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "2110"});
+    EXPECT_NE(decimal.err.find("quillet: warning: --serial-at 2110 is decimal, program-memory address 083E; for the "
+                               "EEPROM address write 0x2110.\n"),
+              std::string::npos)
+        << decimal.err;
     const CliRun erased = bench.Run({"verify", kBlink, "--device", "2", "--serial-number", "--serial-at", "0x2110",
                                      "--serial-format", "be:2"});
     EXPECT_EQ(erased.exitCode, kExitVerifyDiffers);
