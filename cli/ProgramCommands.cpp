@@ -209,6 +209,20 @@ void WarnOfDecimalAddress(const SerialOptions& serial, Reporter& reporter)
                       "; for the EEPROM address write 0x" + text + ".");
 }
 
+// What program and verify settle before any board: the serial-number options, the log, and
+// the HEX file's facts for the records.
+Outcome PrepareRecords(const Invocation& invocation, std::string_view hexText, bool program, Reporter& reporter,
+                       SerialPlace& place, RunRecords& records)
+{
+    if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, program, place); checked.exitCode != EXIT_OK)
+        return checked;
+    WarnOfDecimalAddress(invocation.serial, reporter);
+    if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
+        return opened;
+    records.SetHexFile(HexFileFacts::Of(invocation.file, std::string(hexText)));
+    return {};
+}
+
 void AddSerialNumber(BoardResult& result, std::uint64_t number)
 {
     result.serialNumber = number;
@@ -247,13 +261,10 @@ int RunProgram(const Invocation& invocation, Reporter& reporter)
     if (SwitchesProtect(invocation.config) && invocation.verifyAfterProgram.value_or(false))
         return reporter.Finish({EXIT_USAGE, kProtectedReadsZeros});
     SerialPlace place;
-    if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, true, place); checked.exitCode != EXIT_OK)
-        return reporter.Finish(checked);
-    WarnOfDecimalAddress(invocation.serial, reporter);
     RunRecords records(invocation);
-    if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
-        return reporter.Finish(opened);
-    records.SetHexFile(HexFileFacts::Of(invocation.file, hexText));
+    if (Outcome prepared = PrepareRecords(invocation, hexText, true, reporter, place, records);
+        prepared.exitCode != EXIT_OK)
+        return reporter.Finish(prepared);
     const bool numbered = invocation.serial.enabled;
     if (numbered) {
         if (Outcome opened = records.OpenJournal(invocation.serial, reporter); opened.exitCode != EXIT_OK)
@@ -346,13 +357,10 @@ int RunVerify(const Invocation& invocation, Reporter& reporter)
     if (Outcome read = ReadBeforeBoard(invocation, hexText); read.exitCode != EXIT_OK)
         return reporter.Finish(read);
     SerialPlace place;
-    if (Outcome checked = CheckSerialBeforeBoard(invocation, hexText, false, place); checked.exitCode != EXIT_OK)
-        return reporter.Finish(checked);
-    WarnOfDecimalAddress(invocation.serial, reporter);
     RunRecords records(invocation);
-    if (Outcome opened = records.OpenLog(); opened.exitCode != EXIT_OK)
-        return reporter.Finish(opened);
-    records.SetHexFile(HexFileFacts::Of(invocation.file, hexText));
+    if (Outcome prepared = PrepareRecords(invocation, hexText, false, reporter, place, records);
+        prepared.exitCode != EXIT_OK)
+        return reporter.Finish(prepared);
 
     const BoardWork work = [&](BoardSession& session, Reporter& reporter, BoardResult& result) -> Outcome {
         const TargetProcessor processor = session.Processor();
