@@ -117,6 +117,14 @@ bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& v
         settings_.firmwareKeepsState = value == "keeps-state";
         return true;
     }
+    if (key == "event-character") {
+        if (value != "refused" && value != "honoured") {
+            error = "event-character must be refused or honoured";
+            return false;
+        }
+        settings_.eventCharacterHonoured = value == "honoured";
+        return true;
+    }
     if (key == "boards") {
         boardCount_ = ParseNumber(value);
         if (!boardCount_ || *boardCount_ > static_cast<unsigned long>(BOARD_LIMIT)) {

@@ -58,6 +58,10 @@ struct BusSettings {
     std::optional<unsigned> usbLatency; // milliseconds
     std::optional<std::string> tracePath;
     std::optional<bool> firmwareKeepsState; // set in every board's settings by the parser
+    // Whether the chip takes FTDI's event character request (undocumented for the FT8U245AM):
+    // the USB test bed stalls it when refused (the default) and the cost model counts on it
+    // when honoured.
+    std::optional<bool> eventCharacterHonoured;
     std::vector<BoardSettings> boards;
     std::vector<FaultLine> faults;
 };

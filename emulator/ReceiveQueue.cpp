@@ -32,6 +32,14 @@ std::optional<std::uint64_t> ReceiveQueue::NextArrival(std::uint64_t now) const
     return bytes_[arrived].arrival;
 }
 
+bool ReceiveQueue::ArrivedHolds(std::uint64_t now, std::uint8_t value, std::size_t limit) const
+{
+    for (std::size_t i = 0; i < limit && i < bytes_.size() && bytes_[i].arrival <= now; ++i)
+        if (bytes_[i].value == value)
+            return true;
+    return false;
+}
+
 std::size_t ReceiveQueue::Take(std::uint64_t now, std::uint8_t* out, std::size_t limit)
 {
     std::size_t taken = 0;

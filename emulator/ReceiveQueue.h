@@ -25,6 +25,8 @@ public:
     std::size_t Arrived(std::uint64_t now) const;
     // The arrival of the first byte still on its way, if any.
     std::optional<std::uint64_t> NextArrival(std::uint64_t now) const;
+    // Whether `value` is among the first `limit` bytes that have arrived by `now`.
+    bool ArrivedHolds(std::uint64_t now, std::uint8_t value, std::size_t limit) const;
     // Moves up to `limit` arrived bytes to `out`; returns how many.
     std::size_t Take(std::uint64_t now, std::uint8_t* out, std::size_t limit);
 

@@ -21,7 +21,10 @@ void PushWord(std::vector<std::uint8_t>& bytes, std::uint16_t word)
 
 } // namespace
 
-UsbBoard::UsbBoard(emulator::Board& board, emulator::Clock& clock) : board_(board), clock_(clock) {}
+UsbBoard::UsbBoard(emulator::Board& board, emulator::Clock& clock, TransferCounts& counts, bool eventCharacterHonoured)
+    : board_(board), clock_(clock), counts_(counts), eventCharacterHonoured_(eventCharacterHonoured)
+{
+}
 
 std::vector<std::uint8_t> UsbBoard::DeviceDescriptor() const
 {
@@ -31,7 +34,9 @@ std::vector<std::uint8_t> UsbBoard::DeviceDescriptor() const
     PushWord(descriptor, FTDI_VENDOR_ID);
     PushWord(descriptor, TVR_IO_PRODUCT_ID);
     PushWord(descriptor, AM_CHIP_RELEASE);
-    descriptor.insert(descriptor.end(), {STRING_MANUFACTURER, STRING_PRODUCT, STRING_SERIAL, 1});
+    // A board whose chip EEPROM holds no serial number has no serial number string.
+    const std::uint8_t serial = board_.Serial().empty() ? 0 : STRING_SERIAL;
+    descriptor.insert(descriptor.end(), {STRING_MANUFACTURER, STRING_PRODUCT, serial, 1});
     return descriptor;
 }
 
@@ -58,7 +63,7 @@ std::vector<std::uint8_t> UsbBoard::StringDescriptor(std::uint8_t index) const
         text = MANUFACTURER;
     else if (index == STRING_PRODUCT)
         text = board_.Description();
-    else if (index == STRING_SERIAL)
+    else if (index == STRING_SERIAL && !board_.Serial().empty())
         text = board_.Serial();
     else
         return {};
@@ -90,17 +95,29 @@ bool UsbBoard::Control(const std::uint8_t* setup, std::vector<std::uint8_t>& ans
             return false;
     } else if ((requestType & 0x60) == REQUEST_TYPE_VENDOR) {
         if (request == SIO_RESET) {
-            // The FIFO towards the PC holds what the board sent and the host has not read.
+            // The FIFO towards the PC holds what the board sent and the host has not read;
+            // the one towards the board is empty, as the firmware takes what comes at once.
+            if (value == SIO_RESET_CHIP) {
+                ++counts_.chipResets;
+                eventCharacter_.reset();
+            }
             if (value == SIO_RESET_CHIP || value == SIO_FLUSH_TOWARDS_PC)
                 board_.Queue().PurgeArrived(clock_.Now());
         } else if (request == SIO_GET_MODEM_STATUS) {
             answer = {MODEM_STATUS, LINE_STATUS};
-        } else if (request == SIO_GET_LATENCY_TIMER) {
-            answer = {static_cast<std::uint8_t>(LATENCY_MS)};
+        } else if (request == SIO_GET_LATENCY_TIMER || request == SIO_SET_LATENCY_TIMER) {
+            return false;
+        } else if (request == SIO_SET_EVENT_CHAR) {
+            ++counts_.eventCharacter;
+            if (!eventCharacterHonoured_)
+                return false;
+            eventCharacter_.reset();
+            if (value & EVENT_CHAR_ENABLE)
+                eventCharacter_ = static_cast<std::uint8_t>(value & 0xFF);
         } else if (requestType & REQUEST_TYPE_DIRECTION_IN) {
             answer.assign(length, 0); // EEPROM reads and the like: an empty EEPROM
         }
-        // Baud rate, line properties, flow control, latency: a FIFO chip takes and ignores them.
+        // Baud rate, line properties, flow control: a FIFO chip takes and ignores them.
     } else {
         return false;
     }
@@ -114,27 +131,32 @@ void UsbBoard::BulkOut(const std::uint8_t* bytes, std::size_t count)
     board_.Firmware().Receive(bytes, count, clock_.Now());
 }
 
-std::vector<std::uint8_t> UsbBoard::BulkIn(std::size_t capacity, std::uint64_t submitted)
+void UsbBoard::SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload)
+{
+    buffer[filled++] = MODEM_STATUS;
+    buffer[filled++] = LINE_STATUS;
+    filled += board_.Queue().Take(now, buffer + filled, payload);
+    lastPacketAt_ = now;
+}
+
+bool UsbBoard::BulkIn(std::uint8_t* buffer, std::size_t capacity, std::size_t& filled)
 {
     const std::uint64_t now = clock_.Now();
     emulator::ReceiveQueue& queue = board_.Queue();
-    const std::size_t arrived = queue.Arrived(now);
-    if (arrived == 0 && now < submitted + LATENCY_MS)
-        return {};
-    std::vector<std::uint8_t> transfer;
-    // Full packets while there is data for them and room in the transfer; the first packet
-    // that is not full ends it.
-    while (transfer.size() + 2 <= capacity) {
-        transfer.push_back(MODEM_STATUS);
-        transfer.push_back(LINE_STATUS);
-        std::uint8_t data[PACKET_SIZE - 2];
-        const std::size_t room = std::min(sizeof data, capacity - transfer.size());
-        const std::size_t taken = queue.Take(now, data, room);
-        transfer.insert(transfer.end(), data, data + taken);
-        if (taken < sizeof data)
-            break;
-    }
-    return transfer;
+    // Room for the status bytes at least; a transfer of less than a packet takes a short one.
+    auto room = [&] { return capacity - filled < 2 ? 0 : std::min(PAYLOAD_PER_PACKET, capacity - filled - 2); };
+    while (room() == PAYLOAD_PER_PACKET && queue.Arrived(now) >= PAYLOAD_PER_PACKET)
+        SendPacket(now, buffer, filled, PAYLOAD_PER_PACKET);
+    if (room() == 0)
+        return true;
+    const bool eventArrived = eventCharacter_ && queue.ArrivedHolds(now, *eventCharacter_, room());
+    if (!eventArrived && now < lastPacketAt_ + LATENCY_MS)
+        return false;
+    const std::size_t before = filled;
+    SendPacket(now, buffer, filled, room());
+    if (filled - before == 2 && before == 0)
+        ++counts_.emptyIn;
+    return true;
 }
 
 void UsbBoard::Claimed()

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "emulator/Board.h"
 #include "emulator/Clock.h"
+#include "usbtestbed/TransferCounts.h"
 
 namespace usbtestbed {
 
@@ -15,7 +18,9 @@ namespace usbtestbed {
 // umockdev glue (UsbDeviceHandler) moves URBs in and out.
 class UsbBoard {
 public:
-    UsbBoard(emulator::Board& board, emulator::Clock& clock);
+    // `eventCharacterHonoured`: whether the chip takes SET_EVENT_CHAR, which no document says
+    // of the FT8U245AM; refused, the request stalls.
+    UsbBoard(emulator::Board& board, emulator::Clock& clock, TransferCounts& counts, bool eventCharacterHonoured);
 
     emulator::Board& Model() { return board_; }
     const std::string& Serial() const { return board_.Serial(); }
@@ -32,13 +37,11 @@ public:
     // Bytes the host wrote to the bulk OUT endpoint.
     void BulkOut(const std::uint8_t* bytes, std::size_t count);
 
-    // The answer to an IN transfer of `capacity` bytes submitted at `submitted`: packets of
-    // status bytes and data up to the first short packet. Empty while the chip would still
-    // hold the transfer: no data arrived and the latency timer not yet run out.
-    std::vector<std::uint8_t> BulkIn(std::size_t capacity, std::uint64_t submitted);
-
-    // The moment the host sees a pending IN transfer complete, for wake-ups.
-    std::uint64_t Now() const { return clock_.Now(); }
+    // Moves the packets the chip sends now into an IN transfer of `capacity` bytes, `filled`
+    // of which earlier calls filled: full packets as soon as the chip holds one, a short one
+    // (the status bytes alone when there is nothing) when the latency timer runs out or the
+    // event character has arrived. True when the transfer has ended: full, or a short packet.
+    bool BulkIn(std::uint8_t* buffer, std::size_t capacity, std::size_t& filled);
 
     // The board was unplugged by a fault: the device has left the bus.
     bool Gone() const { return !board_.Attached(); }
@@ -50,8 +53,15 @@ public:
 private:
     std::vector<std::uint8_t> StringDescriptor(std::uint8_t index) const;
 
+    // One packet of at most `payload` bytes of what has arrived, status bytes first.
+    void SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload);
+
     emulator::Board& board_;
     emulator::Clock& clock_;
+    TransferCounts& counts_;
+    const bool eventCharacterHonoured_;
+    std::optional<std::uint8_t> eventCharacter_; // set by SET_EVENT_CHAR, cleared by a reset
+    std::uint64_t lastPacketAt_ = 0;             // the latency timer restarts with every packet
 };
 
 } // namespace usbtestbed

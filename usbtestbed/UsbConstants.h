@@ -21,9 +21,11 @@ inline constexpr std::size_t SETUP_SIZE = 8;
 // (plus the reserved bit 0 the AM sets), transmitter empty.
 inline constexpr std::uint8_t MODEM_STATUS = 0x31;
 inline constexpr std::uint8_t LINE_STATUS = 0x60;
-// The AM's fixed latency timer: with nothing to send, an IN request is answered by the two
-// status bytes alone after this long.
+// The AM's fixed latency timer: a packet that is not full (the two status bytes alone when
+// there is nothing to send) goes to the host only when it runs out, 16 ms after the chip last
+// sent a packet; a full packet goes at once and restarts it.
 inline constexpr std::uint64_t LATENCY_MS = 16;
+inline constexpr std::size_t PAYLOAD_PER_PACKET = PACKET_SIZE - 2;
 
 // Standard requests and descriptor types the host sends on endpoint 0.
 inline constexpr std::uint8_t REQUEST_GET_DESCRIPTOR = 0x06;
@@ -40,7 +42,13 @@ inline constexpr std::uint8_t REQUEST_TYPE_VENDOR = 0x40;
 inline constexpr std::uint8_t REQUEST_TYPE_DIRECTION_IN = 0x80;
 inline constexpr std::uint8_t SIO_RESET = 0x00;
 inline constexpr std::uint8_t SIO_GET_MODEM_STATUS = 0x05;
+inline constexpr std::uint8_t SIO_SET_EVENT_CHAR = 0x06;
+// The latency timer requests, which the AM generation lacks: the chip stalls them (the
+// kernel's ftdi_sio tells an AM from a BM by that failure).
+inline constexpr std::uint8_t SIO_SET_LATENCY_TIMER = 0x09;
 inline constexpr std::uint8_t SIO_GET_LATENCY_TIMER = 0x0A;
+// SET_EVENT_CHAR's value: the character, with bit 8 enabling it.
+inline constexpr std::uint16_t EVENT_CHAR_ENABLE = 0x100;
 // SIO_RESET's values: reset the chip, empty the FIFO towards the board, empty the FIFO
 // towards the PC.
 inline constexpr std::uint16_t SIO_RESET_CHIP = 0;

@@ -136,7 +136,7 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
     usbdevfs_urb& fields = Fields(urbData);
     const auto length = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
     UMockdevIoctlData* buffer = length ? Resolve(urbData, offsetof(usbdevfs_urb, buffer), length) : nullptr;
-    Urb urb{client, urbData, buffer, board_.Now()};
+    Urb urb{client, urbData, buffer};
     const bool control = fields.type == USBDEVFS_URB_TYPE_CONTROL;
     const bool bulk = fields.type == USBDEVFS_URB_TYPE_BULK;
     if ((!control && !bulk) || (control && length < SETUP_SIZE) || (length && !buffer)) {
@@ -185,14 +185,11 @@ bool UsbDeviceHandler::Complete(Urb& urb)
         return true;
     }
     const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
-    const std::vector<std::uint8_t> answer = board_.BulkIn(capacity, urb.submitted);
-    if (answer.empty())
+    const bool ended = board_.BulkIn(urb.buffer->data, capacity, urb.filled);
+    fields.actual_length = static_cast<int>(urb.filled);
+    if (!ended)
         return false;
-    std::memcpy(urb.buffer->data, answer.data(), answer.size());
-    fields.actual_length = static_cast<int>(answer.size());
     fields.status = 0;
-    if (answer.size() <= 2)
-        ++counts_.emptyIn;
     return true;
 }
 
@@ -223,10 +220,11 @@ void UsbDeviceHandler::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* a
     std::memcpy(&address, argument->data, std::min<std::size_t>(sizeof address, static_cast<std::size_t>(argument->data_len)));
     for (Urb& urb : urbs_) {
         if (urb.client == client && urb.urb->client_addr == address && !urb.done) {
-            // A cancelled transfer is reaped with -ENOENT and took nothing from the board.
+            // A cancelled transfer is reaped with -ENOENT, with the packets it had already
+            // taken from the chip.
             urb.done = true;
             urb.status = -ENOENT;
-            Fields(urb.urb).actual_length = 0;
+            Fields(urb.urb).actual_length = static_cast<int>(urb.filled);
             return umockdev_ioctl_client_complete(client, 0, 0);
         }
     }

@@ -31,8 +31,8 @@ private:
         UMockdevIoctlClient* client;
         UMockdevIoctlData* urb;    // the client's struct usbdevfs_urb
         UMockdevIoctlData* buffer; // its buffer
-        std::uint64_t submitted;
         bool done = false;         // control and OUT transfers finish when submitted
+        std::size_t filled = 0;    // bytes of an IN transfer's packets so far
         int status = 0;
     };
 

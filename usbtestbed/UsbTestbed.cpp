@@ -65,7 +65,8 @@ std::string UsbTestbed::DeviceRecord(int position, const UsbBoard& board)
            "A: bcdDevice=0200\\n\n"
            "A: manufacturer=FTDI\\n\n"
            "A: product=" + board.Description() + "\\n\n" +
-           "A: serial=" + board.Serial() + "\\n\n" +
+           // The kernel has no serial attribute for a device without a serial number string.
+           (board.Serial().empty() ? std::string() : "A: serial=" + board.Serial() + "\\n\n") +
            "H: descriptors=" + Hex(descriptors) + "\n";
 }
 
@@ -93,7 +94,8 @@ bool UsbTestbed::Start(const std::string& configuration, std::string& error)
         if (!device.board->LoadState(stateError))
             std::fprintf(stderr, "quillet-usb-testbed: %s; board %s starts as configured\n", stateError.c_str(),
                          device.board->Serial().c_str());
-        device.usb = std::make_unique<UsbBoard>(*device.board, clock_);
+        device.usb = std::make_unique<UsbBoard>(*device.board, clock_, counts_,
+                                                 settings.eventCharacterHonoured.value_or(false));
         device.syspath = SysPath(position);
         // A board configured as not attached is not on the bus.
         if (!device.board->Attached()) {

@@ -42,19 +42,20 @@ struct UsbRun {
     std::string out;
     std::string err;
     double seconds = 0;
-    std::map<std::string, unsigned> transfers; // control, bulk-out, bulk-in, empty-in
+    std::map<std::string, unsigned> transfers; // control, bulk-out, bulk-in, empty-in, reset, event-char
 };
 
-// A folder with a test bed configuration: the two standard boards, each keeping its chip in
-// a state file between runs, and `boardLines` (faults) in the first board's section.
+// A folder with a test bed configuration: `busLines`, then the two standard boards, each
+// keeping its chip in a state file between runs, and `boardLines` (faults) in the first
+// board's section.
 class UsbBench {
 public:
-    explicit UsbBench(const std::string& boardLines = "")
+    explicit UsbBench(const std::string& boardLines = "", const std::string& busLines = "")
     {
         char pattern[] = "/tmp/quillet-usb-XXXXXX";
         folder_ = ::mkdtemp(pattern);
         std::ofstream config(folder_ / "bench.conf");
-        config << "[board]\nstate = " << (folder_ / "a.state").string() << "\n" << boardLines << "\n"
+        config << busLines << "\n[board]\nstate = " << (folder_ / "a.state").string() << "\n" << boardLines << "\n"
                << "[board]\nstate = " << (folder_ / "b.state").string() << "\n";
     }
     ~UsbBench()
@@ -85,16 +86,20 @@ public:
     }
 
     // How many calls of `function` the last emulator run made.
-    int D2xxCalls(const std::string& function) const
+    int D2xxCalls(const std::string& function) const { return CountTrace(" " + function + "(", ""); }
+    // How many of them moved bytes from the board.
+    int D2xxCallsReceiving(const std::string& function) const { return CountTrace(" " + function + "(", " rx="); }
+
+private:
+    int CountTrace(const std::string& call, const std::string& also) const
     {
         std::istringstream trace(ReadAll(folder_ / "wire.trace"));
         int count = 0;
         for (std::string line; std::getline(trace, line);)
-            count += line.find(" " + function + "(") != std::string::npos;
+            count += line.find(call) != std::string::npos && line.find(also) != std::string::npos;
         return count;
     }
 
-private:
     UsbRun Execute(std::vector<std::string> texts, const std::vector<std::string>& arguments, bool emulator)
     {
         texts.insert(texts.end(), arguments.begin(), arguments.end());
@@ -158,8 +163,30 @@ TEST(UsbBus, ListsTheBoardsInPortOrderAndInfoNamesTheOpenLibrary)
     EXPECT_EQ(LastLine(run.out), "Driver:    " + fs::canonical(QUILLET_OPEN_DRIVER).string());
 }
 
+// A board whose chip EEPROM holds no serial number has no serial number string
+// (iSerialNumber 0): it is listed with an empty serial number and opened by its description
+// or its device number.
+TEST(UsbBus, ABoardWithoutSerialNumberIsListedAndOpenedByDescriptionOrNumber)
+{
+    UsbBench bench("serial = \"\"\ndescription = NO SERIAL\n");
+    UsbRun run = bench.Run({"list"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "2 device(s) attached:\n"
+                       "0                         NO SERIAL\n"
+                       "1    TVRB0001             TVR-IOB\n");
+    for (const std::vector<std::string>& open : {std::vector<std::string>{"--description", "NO SERIAL"},
+                                                  std::vector<std::string>{"--device", "0"}}) {
+        std::vector<std::string> info{"info"};
+        info.insert(info.end(), open.begin(), open.end());
+        run = bench.Run(info);
+        EXPECT_EQ(run.exitCode, kExitOk) << open[0] << ": " << run.err;
+        EXPECT_NE(run.out.find("Processor: 16F84A (board)\n"), std::string::npos) << run.out;
+    }
+}
+
 struct RoundTripCase {
     const char* name;
+    const char* busLines;
     const char* fixture;
     const char* device;
     const char* processor;
@@ -180,8 +207,8 @@ class UsbRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 TEST_P(UsbRoundTrip, ProgramsVerifiesAndReadsThroughLibusb)
 {
     const RoundTripCase& c = GetParam();
-    UsbBench bench;
-    UsbBench twin; // the same operations on the emulator
+    UsbBench bench("", c.busLines);
+    UsbBench twin("", c.busLines); // the same operations on the emulator
     const std::string processor = c.processor;
     auto record = [&](const char* operation, const UsbRun& run, const std::vector<std::string>& arguments) {
         const UsbRun emulated = twin.RunOnEmulator(arguments);
@@ -192,6 +219,19 @@ TEST_P(UsbRoundTrip, ProgramsVerifiesAndReadsThroughLibusb)
         const auto writes = static_cast<unsigned>(twin.D2xxCalls("FT_Write"));
         EXPECT_GE(run.transfers.at("bulk-out"), writes);
         EXPECT_LE(run.transfers.at("bulk-out"), writes + run.transfers.at("empty-in"));
+        // Opening leaves the chip alone: it is reset by FT_ResetDevice only. The event
+        // character is asked for after every open and reset, taken or not.
+        const int resets = twin.D2xxCalls("FT_ResetDevice");
+        EXPECT_EQ(run.transfers.at("reset"), static_cast<unsigned>(resets));
+        EXPECT_EQ(run.transfers.at("event-char"),
+                  static_cast<unsigned>(twin.D2xxCalls("FT_Open") + twin.D2xxCalls("FT_OpenEx") + resets));
+        // Without the event character the chip sends a packet that is not full only when its
+        // 16 ms latency timer runs out, and the timer restarts with every packet: the board's
+        // answers reach the PC at least 16 ms apart, however fast it answers.
+        if (std::string(c.busLines) == "event-character = refused") {
+            const int answers = twin.D2xxCallsReceiving("FT_Read");
+            EXPECT_GE(run.seconds, (answers - 1) * 0.016) << answers << " answers";
+        }
         std::ostringstream line;
         line << "D2XX FT_Write=" << twin.D2xxCalls("FT_Write") << " FT_Read=" << twin.D2xxCalls("FT_Read")
              << " FT_Purge=" << twin.D2xxCalls("FT_Purge") << " | USB";
@@ -230,8 +270,9 @@ INSTANTIATE_TEST_SUITE_P(
     Processors, UsbRoundTrip,
     ::testing::Values(
         // Word 0: goto 5 on the 16F84A; clrf PCLATH before the goto on the 16F877.
-        RoundTripCase{"pic16f84a", "blink84a.hex", "0", "16F84A", "cell 0000 2805"},
-        RoundTripCase{"pic16f877", "counter877.hex", "1", "16F877", "cell 0000 018A"}),
+        // Whether the chip honours the event character is not documented: one of each.
+        RoundTripCase{"pic16f84a", "event-character = honoured", "blink84a.hex", "0", "16F84A", "cell 0000 2805"},
+        RoundTripCase{"pic16f877", "event-character = refused", "counter877.hex", "1", "16F877", "cell 0000 018A"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FailureCase {
