@@ -16,6 +16,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// wMaxPacketSize of the endpoint `address` in the active configuration; the full-speed size
+// when the descriptor cannot be read.
+unsigned BulkPacketSize(libusb_device* device, unsigned char address)
+{
+    libusb_config_descriptor* configuration = nullptr;
+    if (libusb_get_active_config_descriptor(device, &configuration) != 0)
+        return FULL_SPEED_PACKET_SIZE;
+    unsigned size = FULL_SPEED_PACKET_SIZE;
+    for (int i = 0; i < configuration->bNumInterfaces; ++i) {
+        const libusb_interface& interface = configuration->interface[i];
+        for (int k = 0; k < interface.num_altsetting; ++k) {
+            const libusb_interface_descriptor& setting = interface.altsetting[k];
+            for (int e = 0; e < setting.bNumEndpoints; ++e)
+                if (setting.endpoint[e].bEndpointAddress == address && setting.endpoint[e].wMaxPacketSize)
+                    size = setting.endpoint[e].wMaxPacketSize;
+        }
+    }
+    libusb_free_config_descriptor(configuration);
+    return size;
+}
+
 unsigned MillisecondsUntil(Clock::time_point deadline)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -36,11 +57,31 @@ OpenDevice::~OpenDevice()
 FT_STATUS OpenDevice::Open(ftdi_context* ftdi, libusb_device* device)
 {
     ftdi_ = ftdi;
-    // libftdi claims the interface after detaching ftdi_sio, resets the chip and sets a baud
-    // rate (which a FIFO chip ignores). It fails when another handle holds the interface.
-    if (ftdi_usb_open_dev(ftdi_, device) < 0)
+    // Not libftdi's open: it resets the chip, which empties its FIFO towards the board, and the
+    // program closes and reopens the device between commands, so the last bytes of one
+    // command (the version text a board is still taking) would be lost to the next open. As
+    // the vendor's driver does, opening leaves the chip alone; FT_ResetDevice resets it.
+    libusb_device_handle* handle = nullptr;
+    if (libusb_open(device, &handle) != 0)
         return FT_DEVICE_NOT_OPENED;
+    // ftdi_sio, if bound, lets go of the board; without it there is nothing to detach.
+    libusb_detach_kernel_driver(handle, ftdi_->interface);
+    if (libusb_claim_interface(handle, ftdi_->interface) != 0) {
+        libusb_close(handle);
+        return FT_DEVICE_NOT_OPENED;
+    }
+    ftdi_set_usbdev(ftdi_, handle);
+    ftdi_->max_packet_size = BulkPacketSize(device, static_cast<unsigned char>(ftdi_->out_ep));
+    SetEventCharacter();
     return FT_OK;
+}
+
+void OpenDevice::SetEventCharacter()
+{
+    // The chip sends what it holds as soon as this byte arrives from the board instead of at
+    // its next latency tick. Whether the FT8U245AM honours the request is not documented; a
+    // chip that refuses it keeps to its tick, so a failure changes nothing.
+    ftdi_set_event_char(ftdi_, ACKNOWLEDGE_LAST_BYTE, 1);
 }
 
 FT_STATUS OpenDevice::Lost()
@@ -147,7 +188,11 @@ FT_STATUS OpenDevice::Reset()
     if (lost_)
         return FT_IO_ERROR;
     received_.clear();
-    return ftdi_usb_reset(ftdi_) < 0 ? Lost() : FT_OK;
+    if (ftdi_usb_reset(ftdi_) < 0)
+        return Lost();
+    // The reset cleared the event character too.
+    SetEventCharacter();
+    return FT_OK;
 }
 
 } // namespace opend2xx

@@ -20,8 +20,9 @@ public:
     OpenDevice(const OpenDevice&) = delete;
     OpenDevice& operator=(const OpenDevice&) = delete;
 
-    // Opens `device` (found through `ftdi`, which this object takes over). libftdi detaches the
-    // kernel's serial driver from it first. FT_DEVICE_NOT_OPENED when the device is busy or
+    // Opens `device` (found through `ftdi`, which this object takes over) without resetting
+    // the chip: detaches the kernel's serial driver, claims the interface, hands the handle to
+    // libftdi and sets the event character. FT_DEVICE_NOT_OPENED when the device is busy or
     // the user may not open it.
     FT_STATUS Open(ftdi_context* ftdi, libusb_device* device);
 
@@ -36,12 +37,15 @@ public:
     // for. The vendor's driver also counts bytes still in the chip; this library asks the
     // chip only when a read needs bytes, so that a status query never waits on the bus.
     FT_STATUS QueueStatus(DWORD& count);
+    // Resets the chip (both FIFOs) and sets the event character again.
     FT_STATUS Reset();
 
 private:
     // A failed transfer other than a time-out means the device has gone (or broke): every
     // later call says FT_IO_ERROR until the handle is closed, as with the vendor's driver.
     FT_STATUS Lost();
+    // Asks the chip to send its buffer on the acknowledge's last byte; a refusal is ignored.
+    void SetEventCharacter();
     // One IN transfer of at most `milliseconds`; false when the device is gone.
     bool Poll(unsigned milliseconds);
 

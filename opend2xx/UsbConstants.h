@@ -22,6 +22,10 @@ inline constexpr int IN_TRANSFER_SIZE = 4096;
 // polls once for this long, so that it still sees what the chip has already received.
 inline constexpr unsigned SINGLE_POLL_MS = 20;
 
+// The event character: the last byte of the board's acknowledge (a line feed). It also occurs
+// inside data, which only makes the chip send shorter packets.
+inline constexpr unsigned char ACKNOWLEDGE_LAST_BYTE = 0x0A;
+
 // Identity strings fit FT_ListDevices' 64-byte buffers with their terminating zero.
 inline constexpr int IDENTITY_TEXT_SIZE = 64;
 
