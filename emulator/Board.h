@@ -54,6 +54,9 @@ public:
     const RevisionText& Revision() const { return settings_.revision; }
     std::uint16_t ProcessorAnswer() const;
     ArmedFailures& Armed() { return armed_; }
+    // The FIFO chip's event character, when the chip honours the request and it is enabled;
+    // a reset clears it.
+    std::optional<std::uint8_t>& EventCharacter() { return eventCharacter_; }
 
     // The chip or the version text changed; SaveState writes them when a state file is set,
     // with the firmware's place in a command or stream when the firmware keeps its state.
@@ -71,6 +74,7 @@ private:
     bool attached_;
     unsigned generation_ = 0;
     ReceiveQueue queue_;
+    std::optional<std::uint8_t> eventCharacter_;
     TargetChip chip_;
     VersionText version_;
     DownloadFirmware firmware_;

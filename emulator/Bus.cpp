@@ -320,7 +320,23 @@ FT_STATUS Bus::Reset(HandleId handle)
     Handle* open = Find(handle);
     if (!open)
         return FT_INVALID_HANDLE;
-    return LiveBoard(*open) ? FT_OK : FT_IO_ERROR;
+    Board* board = LiveBoard(*open);
+    if (!board)
+        return FT_IO_ERROR;
+    board->EventCharacter().reset();
+    return FT_OK;
+}
+
+FT_STATUS Bus::SetChars(HandleId handle, std::optional<std::uint8_t> eventCharacter)
+{
+    Handle* open = nullptr;
+    Board* board = nullptr;
+    if (const FT_STATUS status = Reach(handle, open, board); status != FT_OK)
+        return status;
+    if (!eventCharacterHonoured_)
+        return FT_IO_ERROR;
+    board->EventCharacter() = eventCharacter;
+    return FT_OK;
 }
 
 } // namespace emulator

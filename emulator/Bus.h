@@ -55,6 +55,10 @@ public:
                     std::unique_lock<std::mutex>& held);
     FT_STATUS QueueStatus(HandleId handle, DWORD& count);
     FT_STATUS Reset(HandleId handle);
+    // FT_SetChars' event character (nullopt: disabled). A chip that refuses the request (the
+    // default, see SetEventCharacterHonoured) makes it fail with FT_IO_ERROR.
+    FT_STATUS SetChars(HandleId handle, std::optional<std::uint8_t> eventCharacter);
+    void SetEventCharacterHonoured(bool honoured) { eventCharacterHonoured_ = honoured; }
 
 private:
     struct Handle {
@@ -93,6 +97,7 @@ private:
     // Counts rebuilds: handle numbers start again at 1 after one, so a read that slept
     // through a rebuild must not take a new handle of the same number for its own.
     unsigned builds_ = 0;
+    bool eventCharacterHonoured_ = false;
 };
 
 } // namespace emulator

@@ -226,6 +226,20 @@ EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_ResetDevice(FT_HANDLE handle)
     return call.Finish(world.bus.Reset(IdOf(handle)));
 }
 
+EMULATOR_EXPORT FT_STATUS FTD2XX_CALL FT_SetChars(FT_HANDLE handle, unsigned char eventCharacter,
+                                                  unsigned char eventEnabled, unsigned char errorCharacter,
+                                                  unsigned char errorEnabled)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    TracedCall call(world, "FT_SetChars(" + HandleText(handle) + ", event=" + HexBytes(&eventCharacter, 1) +
+                               ", event_enabled=" + std::to_string(eventEnabled) +
+                               ", error=" + HexBytes(&errorCharacter, 1) +
+                               ", error_enabled=" + std::to_string(errorEnabled) + ")");
+    return call.Finish(world.bus.SetChars(IdOf(handle), eventEnabled ? std::optional<std::uint8_t>(eventCharacter)
+                                                                     : std::nullopt));
+}
+
 } // extern "C"
 
 // The program binds these by name through the pointer types of D2xxTypes.h; a signature that
@@ -240,3 +254,4 @@ static_assert(std::is_same_v<decltype(&FT_ResetDevice), PtrToResetDevice>);
 static_assert(std::is_same_v<decltype(&FT_Purge), PtrToPurge>);
 static_assert(std::is_same_v<decltype(&FT_SetTimeouts), PtrToSetTimeouts>);
 static_assert(std::is_same_v<decltype(&FT_GetQueueStatus), PtrToGetQueueStatus>);
+static_assert(std::is_same_v<decltype(&FT_SetChars), PtrToSetChars>);

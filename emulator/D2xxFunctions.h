@@ -15,4 +15,6 @@ FT_STATUS FTD2XX_CALL FT_Purge(FT_HANDLE handle, ULONG mask);
 FT_STATUS FTD2XX_CALL FT_SetTimeouts(FT_HANDLE handle, ULONG readMilliseconds, ULONG writeMilliseconds);
 FT_STATUS FTD2XX_CALL FT_GetQueueStatus(FT_HANDLE handle, DWORD* count);
 FT_STATUS FTD2XX_CALL FT_ResetDevice(FT_HANDLE handle);
+FT_STATUS FTD2XX_CALL FT_SetChars(FT_HANDLE handle, unsigned char eventCharacter, unsigned char eventEnabled,
+                                  unsigned char errorCharacter, unsigned char errorEnabled);
 }

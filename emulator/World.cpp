@@ -105,6 +105,8 @@ int World::Apply(const BusSettings& settings)
     usb.Set(settings.usbCost.value_or(usb.Enabled()), settings.usbFrame.value_or(usb.FrameMilliseconds()),
             settings.usbLatency.value_or(usb.LatencyMilliseconds()));
     faults.Clear();
+    if (settings.eventCharacterHonoured)
+        bus.SetEventCharacterHonoured(*settings.eventCharacterHonoured);
     bus.Build(settings.boards);
     for (const Fault& fault : parsed)
         Apply(fault);

@@ -60,6 +60,7 @@ int D2xxBinding::BindEntries()
                           Bind("FT_ResetDevice", resetDevice_) && Bind("FT_Purge", purge_) &&
                           Bind("FT_SetTimeouts", setTimeouts_) &&
                           Bind("FT_GetQueueStatus", getQueueStatus_);
+    setChars_ = reinterpret_cast<PtrToSetChars>(library_.FindSymbol("FT_SetChars"));
     return allFound ? 0 : 1;
 }
 
@@ -105,9 +106,16 @@ FT_STATUS D2xxBinding::Open(int deviceNumber)
     if (!RequireEntry(reinterpret_cast<const void*>(open_), "FT_Open"))
         return FT_INVALID_HANDLE;
     const FT_STATUS status = open_(deviceNumber, &device_);
+    Opened(status);
+    return status;
+}
+
+void D2xxBinding::Opened(FT_STATUS status)
+{
     lastOpenStatus_ = status;
     deviceOpen_ = status == FT_OK;
-    return status;
+    if (deviceOpen_ && setChars_)
+        setChars_(device_, EVENT_CHARACTER, 1, 0, 0);
 }
 
 FT_STATUS D2xxBinding::OpenEx(const std::string& text, DWORD flags)
@@ -117,8 +125,7 @@ FT_STATUS D2xxBinding::OpenEx(const std::string& text, DWORD flags)
     std::vector<char> argument(text.begin(), text.end());
     argument.push_back('\0');
     const FT_STATUS status = openEx_(argument.data(), flags, &device_);
-    lastOpenStatus_ = status;
-    deviceOpen_ = status == FT_OK;
+    Opened(status);
     return status;
 }
 

@@ -22,6 +22,7 @@ public:
 
     // Loads the library and looks up the ten entry points in their fixed order, stopping at
     // the first one missing. 0 when all were found, 1 otherwise (after one message).
+    // FT_SetChars is looked up besides, silently: without it the program works as before.
     int LoadDriver();
     // The two halves of LoadDriver, for a front end that words the missing library its own way:
     // OpenLibrary shows no message (LibraryError says why it failed); BindEntries is the lookup.
@@ -38,6 +39,8 @@ public:
 
     FT_STATUS Read(void* buffer, DWORD count, DWORD* received);
     FT_STATUS Write(const void* buffer, DWORD count, DWORD* written);
+    // Both set the event character after a successful open, when the library has FT_SetChars
+    // (a refusal is ignored: the chip then sends at its latency tick, as without it).
     FT_STATUS Open(int deviceNumber);
     FT_STATUS OpenEx(const std::string& text, DWORD flags);
     FT_STATUS ListDevices(void* argument1, void* argument2, DWORD flags);
@@ -57,6 +60,7 @@ private:
     bool RequireEntry(const void* entry, const char* name);
     template <typename Entry>
     bool Bind(const char* name, Entry& entry);
+    void Opened(FT_STATUS status);
 
     MessageSink& messages_;
     std::string libraryName_;
@@ -77,4 +81,5 @@ private:
     PtrToPurge purge_ = nullptr;
     PtrToSetTimeouts setTimeouts_ = nullptr;
     PtrToGetQueueStatus getQueueStatus_ = nullptr;
+    PtrToSetChars setChars_ = nullptr; // optional
 };

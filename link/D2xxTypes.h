@@ -44,6 +44,10 @@ inline constexpr DWORD FT_PURGE_TX = 2;
 // Each serial number or description returned by FT_ListDevices fits a 64-byte buffer.
 inline constexpr int FT_LIST_BUFFER_SIZE = 64;
 
+// The event character the program asks for: the last byte of the board's acknowledge, on
+// whose arrival the chip sends what it holds instead of waiting for its latency timer.
+inline constexpr unsigned char EVENT_CHARACTER = 0x0A;
+
 extern "C" {
 using PtrToWrite = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, void*, DWORD, DWORD*);
 using PtrToRead = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, void*, DWORD, DWORD*);
@@ -55,4 +59,6 @@ using PtrToResetDevice = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE);
 using PtrToPurge = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, ULONG);
 using PtrToSetTimeouts = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, ULONG, ULONG);
 using PtrToGetQueueStatus = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, DWORD*);
+// Optional: looked up after the ten, and its absence changes nothing.
+using PtrToSetChars = FT_STATUS(FTD2XX_CALL*)(FT_HANDLE, unsigned char, unsigned char, unsigned char, unsigned char);
 }
