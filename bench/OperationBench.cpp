@@ -1,9 +1,10 @@
 // Program, Read and Verify of a full 16F84A and a full 16F877 against the emulated boards,
 // on simulated time: what crosses the wire, the fixed pauses the protocol demands, the CPU the
-// PC side spends, and an estimate of the time on a real board from the emulator's model of
-// the USB link, with the chip's latency timer (16 ms) and with firmware that has the chip send
-// at once (0 ms). The emulator runs in the same thread, so the CPU time shown is an upper
-// bound of the program's own share.
+// PC side spends, and an estimate of the time on a real board from the emulator's cost model
+// (the USB link with the chip's 16 ms latency timer, and the target's write times), with the
+// chip refusing the event character and honouring it; for Program also the floor, the
+// target's write time alone, and the estimate's ratio to it. The emulator runs in the same
+// thread, so the CPU time shown is an upper bound of the program's own share.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -149,19 +150,31 @@ using Operation = int (*)(Session&);
 constexpr unsigned kFrameMs = 1;       // one USB transfer on a full-speed bus
 constexpr unsigned kChipLatencyMs = 16; // the FT8U245AM's fixed latency timer
 
-// The operation's time on a real board as the USB model estimates it: simulated milliseconds
-// from its first call to its end, the protocol's pauses and the link's transfers and latency
-// waits included. -1 when the operation failed.
-double EstimatedHardwareMs(Session& s, Operation operation, unsigned latency)
+struct Estimate {
+    double milliseconds = -1; // -1: the operation failed
+    double floorMilliseconds = 0; // the target's write time alone
+};
+
+// The operation's time on a real board as the cost model estimates it: simulated milliseconds
+// from its first call to its end, the protocol's pauses, the link's transfers and latency
+// ticks and the target's write times included.
+Estimate EstimatedHardware(Session& s, Operation operation, bool eventCharacter)
 {
-    if (operation == ProgramRun)
-        EmuConfigure(nullptr); // a blank chip
-    EmuSetUsbCost(1, kFrameMs, latency);
+    // A blank chip; Read and Verify find it programmed, outside the estimate.
+    EmuConfigure(eventCharacter ? "event-character = honoured" : "event-character = refused");
+    if (operation != ProgramRun && ProgramRun(s) != 0)
+        return {};
+    EmuSetUsbCost(1, kFrameMs, kChipLatencyMs);
     const unsigned long long start = EmuClockMilliseconds();
+    const unsigned long long written = EmuTargetWriteMilliseconds();
     const int result = operation(s);
-    const unsigned long long elapsed = EmuClockMilliseconds() - start;
+    Estimate estimate;
+    if (result == 0)
+        estimate.milliseconds = static_cast<double>(EmuClockMilliseconds() - start);
+    estimate.floorMilliseconds = static_cast<double>(EmuTargetWriteMilliseconds() - written);
     EmuSetUsbCost(0, kFrameMs, kChipLatencyMs);
-    return result == 0 ? static_cast<double>(elapsed) : -1.0;
+    EmuConfigure("event-character = refused");
+    return estimate;
 }
 
 void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor processor)
@@ -188,8 +201,8 @@ void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor 
     const Traffic traffic = CountTraffic(tracePath);
     const unsigned long long paused = session.paused;
     std::filesystem::remove(tracePath);
-    const double hardware16 = EstimatedHardwareMs(session, operation, kChipLatencyMs);
-    const double hardware0 = EstimatedHardwareMs(session, operation, 0);
+    const Estimate refused = EstimatedHardware(session, operation, false);
+    const Estimate honoured = EstimatedHardware(session, operation, true);
 
     for (auto _ : state) {
         if (program) {
@@ -204,8 +217,13 @@ void BM_Operation(benchmark::State& state, Operation operation, TargetProcessor 
     state.counters["bytes_written"] = static_cast<double>(traffic.bytesWritten);
     state.counters["bytes_read"] = static_cast<double>(traffic.bytesRead);
     state.counters["pauses_ms"] = static_cast<double>(paused);
-    state.counters["est_hw_ms_lat16"] = hardware16;
-    state.counters["est_hw_ms_lat0"] = hardware0;
+    state.counters["est_hw_s"] = refused.milliseconds / 1000;
+    state.counters["est_hw_s_event_char"] = honoured.milliseconds / 1000;
+    if (program) {
+        state.counters["floor_s"] = refused.floorMilliseconds / 1000;
+        state.counters["ratio"] = refused.milliseconds / refused.floorMilliseconds;
+        state.counters["ratio_event_char"] = honoured.milliseconds / honoured.floorMilliseconds;
+    }
 }
 
 constexpr auto P84A = TargetProcessor::PIC16F84A;

@@ -56,7 +56,18 @@ public:
     ArmedFailures& Armed() { return armed_; }
     // The FIFO chip's event character, when the chip honours the request and it is enabled;
     // a reset clears it.
-    std::optional<std::uint8_t>& EventCharacter() { return eventCharacter_; }
+    std::optional<std::uint8_t>& EventCharacter() { return queue_.EventCharacter(); }
+    // What the target spent writing, with the cost model on (EmuTargetWriteMilliseconds).
+    unsigned long long TargetWriteMilliseconds() const { return targetWriteMs_; }
+    // The target writes for `milliseconds` from now, when the cost model is on: the moment
+    // the board can answer; `now` while the model is off.
+    std::uint64_t TargetWrites(std::uint64_t now, unsigned milliseconds)
+    {
+        if (!queue_.Costed())
+            return now;
+        targetWriteMs_ += milliseconds;
+        return now + milliseconds;
+    }
 
     // The chip or the version text changed; SaveState writes them when a state file is set,
     // with the firmware's place in a command or stream when the firmware keeps its state.
@@ -74,7 +85,7 @@ private:
     bool attached_;
     unsigned generation_ = 0;
     ReceiveQueue queue_;
-    std::optional<std::uint8_t> eventCharacter_;
+    unsigned long long targetWriteMs_ = 0;
     TargetChip chip_;
     VersionText version_;
     DownloadFirmware firmware_;

@@ -224,7 +224,7 @@ void DownloadFirmware::RunCommand(std::uint16_t word, std::uint64_t now)
         chip.BulkErase();
         board_.MarkChanged();
         board_.SaveState();
-        SendAnswer(*command, Nibbles(ACK_BYTE, BYTE_NIBBLES), now);
+        SendAnswer(*command, Nibbles(ACK_BYTE, BYTE_NIBBLES), board_.TargetWrites(now, chip.Profile().bulkEraseMs));
         break;
     case CMD_PROGRAM_84A:
     case CMD_PROGRAM_877:

@@ -41,20 +41,25 @@ void DownloadFirmware::ProgramBlock(std::uint64_t now)
         board_.Armed().readFailure = 1;
 
     TargetChip& chip = board_.Chip();
+    unsigned writing = 0; // milliseconds the target takes to write the block
     switch (part) {
     case StreamPart::Program:
         for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i)
             chip.WriteProgram(address + i, words[i]);
+        writing = BLOCK_DATA_WORDS * chip.Profile().programWordMs;
         break;
     case StreamPart::Config:
         for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i)
             chip.WriteConfigArea(address - CONFIG_AREA_ADDRESS + i, words[i]);
+        writing = BLOCK_DATA_WORDS * chip.Profile().programWordMs;
         break;
     case StreamPart::Eeprom:
         // Only entries marked by the PC are written; the others keep what the chip holds.
         for (unsigned i = 0; i < BLOCK_DATA_WORDS; ++i) {
-            if (words[i] & EEPROM_WRITE_MARK)
+            if (words[i] & EEPROM_WRITE_MARK) {
                 chip.WriteEeprom(address - EEPROM_ADDRESS + i, static_cast<std::uint8_t>(words[i]));
+                writing += chip.Profile().eepromByteMs;
+            }
         }
         break;
     case StreamPart::Closing:
@@ -62,7 +67,9 @@ void DownloadFirmware::ProgramBlock(std::uint64_t now)
         break;
     }
     board_.MarkChanged();
-    SendBlockAcknowledge(trigger, now);
+    // The board acknowledges once the target has written the block: with the cost model on,
+    // that takes the target's own time.
+    SendBlockAcknowledge(trigger, board_.TargetWrites(now, writing));
     if (part == StreamPart::Closing) {
         state_ = State::Command;
         board_.SaveState();

@@ -71,6 +71,16 @@ EMULATOR_EXPORT void EmuAdvanceClock(unsigned milliseconds)
     world.clock.Advance(milliseconds);
 }
 
+EMULATOR_EXPORT unsigned long long EmuTargetWriteMilliseconds(void)
+{
+    World& world = World::Instance();
+    std::lock_guard lock(world.mutex);
+    unsigned long long total = 0;
+    for (int i = 0; i < world.bus.BoardCount(); ++i)
+        total += world.bus.BoardAt(i)->TargetWriteMilliseconds();
+    return total;
+}
+
 EMULATOR_EXPORT unsigned long long EmuClockMilliseconds(void)
 {
     World& world = World::Instance();

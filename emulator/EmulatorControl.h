@@ -29,9 +29,13 @@ EMULATOR_EXPORT void EmuAdvanceClock(unsigned milliseconds);
 EMULATOR_EXPORT unsigned long long EmuClockMilliseconds(void);
 
 // The estimate of what the USB link costs (emulator/README.md): on (1) or off (0), the
-// milliseconds of one transfer and of the chip's latency timer (0: the board's firmware has
-// the chip send at once). Each of them at most 60000.
+// milliseconds of one transfer and of the chip's latency timer (16 in the FT8U245AM; 0 for
+// none, which no chip of this generation allows). Each of them at most 60000.
 EMULATOR_EXPORT int EmuSetUsbCost(int enabled, unsigned frameMilliseconds, unsigned latencyMilliseconds);
+// The milliseconds the targets of every board have spent writing (program and configuration
+// words, EEPROM bytes, bulk erases) with the cost model on, since the bus was built: the
+// floor under any estimate of a Program.
+EMULATOR_EXPORT unsigned long long EmuTargetWriteMilliseconds(void);
 
 // A fault in the syntax of a configuration file's fault line, for example
 // "ack-wrong command=CMD_CONNECT times=1". Without board=N it applies to every board.

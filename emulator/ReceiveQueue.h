@@ -20,6 +20,11 @@ public:
 
     // Bytes the board hands its FIFO at `sent`.
     void Push(const std::vector<std::uint8_t>& bytes, std::uint64_t sent);
+    // Whether the link's cost is being modelled: the board's own times count then too.
+    bool Costed() const;
+    // The chip's event character, when the chip honours the request and it is enabled; a
+    // reset clears it.
+    std::optional<std::uint8_t>& EventCharacter() { return eventCharacter_; }
 
     // Bytes that have arrived by `now`, as FT_GetQueueStatus reports them.
     std::size_t Arrived(std::uint64_t now) const;
@@ -39,9 +44,18 @@ private:
         std::uint64_t arrival;
         std::uint8_t value;
     };
+    // When the chip sends a packet of `count` bytes from `start` that became ready at `ready`:
+    // at once when full or holding the event character, else at its next latency tick.
+    std::uint64_t SendTime(const std::vector<std::uint8_t>& bytes, std::size_t start, std::size_t count,
+                           std::uint64_t ready) const;
+
     std::deque<TimedByte> bytes_;
     std::uint64_t lastArrival_ = 0;
     const UsbCost* usb_ = nullptr;
+    std::optional<std::uint8_t> eventCharacter_;
+    // The chip's latency timer restarts with every packet it sends, status bytes alone
+    // included, so its ticks fall on a grid from the last packet; with the cost model on.
+    std::uint64_t lastPacketAt_ = 0;
 };
 
 } // namespace emulator

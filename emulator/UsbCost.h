@@ -12,9 +12,10 @@ namespace emulator {
 // packet towards the PC starts with 2 status bytes, so it holds 62 of the board's bytes. The
 // PC's driver polls the chip all the time, so a read costs no transfer of its own: it waits
 // until its bytes are at the PC. A full packet goes in the next frame; a packet the board's
-// bytes do not fill goes only when the chip's latency timer runs out (16 ms, fixed in this
-// chip), unless the board's firmware asks the chip to send at once (latency 0). Every
-// FT_Write is a transfer of its own that holds the caller for one frame per 64-byte packet.
+// bytes do not fill goes only at the chip's next latency tick (16 ms, fixed in this chip,
+// counted from the last packet it sent), or at once when it ends with the event character
+// and the chip honours it (ReceiveQueue). Every FT_Write is a transfer of its own that holds
+// the caller for one frame per 64-byte packet. The board's own write times count too.
 class UsbCost {
 public:
     static constexpr unsigned DEFAULT_FRAME_MS = 1;
@@ -30,9 +31,6 @@ public:
 
     // How long an FT_Write of `count` bytes holds the caller; 0 while the model is off.
     std::uint64_t WriteCost(std::size_t count) const;
-    // How long after the board hands `count` bytes to its FIFO at once the byte at `index`
-    // of them reaches the PC's driver; 0 while the model is off.
-    std::uint64_t DeliveryDelay(std::size_t index, std::size_t count) const;
 
 private:
     bool enabled_ = false;

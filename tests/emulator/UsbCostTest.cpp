@@ -1,6 +1,6 @@
-// The estimate of the USB link: what each exchange of the program costs with the model on, at
-// the chip's fixed latency and with firmware that has the chip send at once, and that the
-// model costs nothing while it is off.
+// The estimate of the USB link: what each exchange of the program costs with the model on,
+// with the chip's latency timer and with the event character honoured, and that the model
+// costs nothing while it is off.
 #include "EmulatorTestSupport.h"
 
 namespace {
@@ -39,34 +39,53 @@ unsigned long long ReadBlockAfterAcknowledge(FT_HANDLE handle)
     return EmuClockMilliseconds() - start;
 }
 
+// A program block (the address and 8 words) after the program command, as the PC sends it.
+unsigned long long ProgramBlockAcknowledge(FT_HANDLE handle)
+{
+    Command(handle, CMD_PROGRAM_84A);
+    Bytes block;
+    for (unsigned word = 0; word < 9; ++word) {
+        const Bytes bytes = WordBytes(word == 0 ? 0 : 0x3FFF);
+        block.insert(block.end(), bytes.begin(), bytes.end());
+    }
+    const unsigned long long start = EmuClockMilliseconds();
+    Write(handle, block);
+    EXPECT_EQ(ACK, Read(handle, 2));
+    return EmuClockMilliseconds() - start;
+}
+
 struct CostCase {
     const char* name;
     Exchange exchange;
     bool enabled;
-    unsigned latency;
+    bool eventCharacter; // honoured by the chip and set to the acknowledge's line feed
     unsigned long long expected; // milliseconds
 };
 
-TEST_F(EmulatorTest, UsbModelChargesTransfersAndTheLatencyOfPacketsNotFilled)
+TEST_F(EmulatorTest, UsbModelChargesTransfersTheLatencyTickAndTheTargetsWriteTime)
 {
     const CostCase cases[] = {
-        // The command's transfer, then the acknowledge's packet after the latency timer.
-        {"acknowledge", CommandAcknowledge, true, CHIP_LATENCY_MS, FRAME_MS + CHIP_LATENCY_MS + FRAME_MS},
-        {"acknowledge sent at once", CommandAcknowledge, true, 0, 2 * FRAME_MS},
-        {"acknowledge, model off", CommandAcknowledge, false, CHIP_LATENCY_MS, 0},
-        // The answer travels in the acknowledge's packet: reading it costs nothing more.
-        {"answer behind the acknowledge", PingAnswerBehindItsAcknowledge, true, CHIP_LATENCY_MS,
-         FRAME_MS + CHIP_LATENCY_MS + FRAME_MS},
-        // ACK_BYTE's transfer, the full packet, the 2 bytes left after the latency timer.
-        {"read block", ReadBlockAfterAcknowledge, true, CHIP_LATENCY_MS,
-         FRAME_MS + CHIP_LATENCY_MS + FRAME_MS},
-        {"read block sent at once", ReadBlockAfterAcknowledge, true, 0, FRAME_MS + 2 * FRAME_MS},
+        // The command's transfer; the acknowledge then waits for the chip's latency tick, 16 ms
+        // after the last packet it sent (at 0), and takes a frame to the PC.
+        {"acknowledge", CommandAcknowledge, true, false, CHIP_LATENCY_MS + FRAME_MS},
+        // Its last byte is the event character: the chip sends it at once.
+        {"acknowledge, event character", CommandAcknowledge, true, true, 2 * FRAME_MS},
+        {"acknowledge, model off", CommandAcknowledge, false, false, 0},
+        // The answer joins the acknowledge's packet, still waiting for the tick.
+        {"answer behind the acknowledge", PingAnswerBehindItsAcknowledge, true, false, CHIP_LATENCY_MS + FRAME_MS},
+        // ACK_BYTE's transfer, the full packet, the 2 bytes left at the next tick after it.
+        {"read block", ReadBlockAfterAcknowledge, true, false, FRAME_MS + CHIP_LATENCY_MS + FRAME_MS},
+        // A blank chip's words hold no line feed: the event character changes nothing.
+        {"read block, event character", ReadBlockAfterAcknowledge, true, true, FRAME_MS + CHIP_LATENCY_MS + FRAME_MS},
+        // The block's transfer, the 16F84A writing 8 words at 8 ms each, then the acknowledge.
+        {"program block, event character", ProgramBlockAcknowledge, true, true, FRAME_MS + 8 * 8 + FRAME_MS},
     };
     for (const CostCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Configure("");
-        ASSERT_EQ(0, EmuSetUsbCost(c.enabled, FRAME_MS, c.latency)) << EmuLastError();
+        Configure(c.eventCharacter ? "event-character = honoured" : "event-character = refused");
+        ASSERT_EQ(0, EmuSetUsbCost(c.enabled, FRAME_MS, CHIP_LATENCY_MS)) << EmuLastError();
         FT_HANDLE handle = OpenBySerial("TVRA0001");
+        EXPECT_EQ(c.eventCharacter ? FT_OK : FT_IO_ERROR, FT_SetChars(handle, 0x0A, 1, 0, 0));
         EXPECT_EQ(c.expected, c.exchange(handle));
         FT_Close(handle);
     }
