@@ -1,7 +1,9 @@
 #include "WindowFixture.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include "app/SettingsProfile.h"
 #include "emulator/EmulatorControl.h"
@@ -9,7 +11,15 @@
 WindowFixture::WindowFixture(const std::string& driverLibrary)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Quillet1"));
+#if defined(Q_OS_WIN)
+    // Windows keeps the profile in the user's local application data, whatever the environment
+    // says: in Qt's test mode that is a folder of its own, emptied here. The window tests run
+    // one at a time there.
+    QStandardPaths::setTestModeEnabled(true);
+    QFile::remove(SettingsProfile::FilePath());
+#else
     qputenv("XDG_CONFIG_HOME", settingsFolder_.path().toLocal8Bit());
+#endif
     EmuConfigure(nullptr);
     window_ = std::make_unique<CDownloadDlg>(sink, driverLibrary);
 }
