@@ -9,6 +9,14 @@
 
 #include "QuilletVersion.h"
 
+#if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr int kUsageError = 2;
@@ -22,11 +30,30 @@ bool IsTextOption(const char* argument)
     return false;
 }
 
+// Writes text to standard output or standard error. On Windows the window is a program
+// without a console of its own: started from a console, its text goes to that console;
+// started from a shortcut with options, it is shown in a message box.
+void Print(std::FILE* stream, const QString& text)
+{
+#if defined(Q_OS_WIN)
+    const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS) || !std::freopen("CONOUT$", "w", stream)) {
+            MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.utf16()),
+                        reinterpret_cast<const wchar_t*>(QCoreApplication::applicationName().utf16()),
+                        stream == stderr ? MB_ICONERROR : MB_ICONINFORMATION);
+            return;
+        }
+    }
+#endif
+    std::fputs(qPrintable(text), stream);
+    std::fflush(stream);
+}
+
 void PrintError(const QString& text)
 {
-    std::fprintf(stderr, "%s: %s\nRun '%s --help' for the options.\n",
-                 qPrintable(QCoreApplication::applicationName()), qPrintable(text),
-                 qPrintable(QCoreApplication::applicationName()));
+    const QString name = QCoreApplication::applicationName();
+    Print(stderr, QString("%1: %2\nRun '%1 --help' for the options.\n").arg(name, text));
 }
 
 } // namespace
@@ -56,11 +83,11 @@ int ReadProgramArguments(const QCoreApplication& application)
         return kUsageError;
     }
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        Print(stdout, parser.helpText());
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()), QUILLET_VERSION);
+        Print(stdout, QString("%1 %2\n").arg(QCoreApplication::applicationName(), QUILLET_VERSION));
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
