@@ -54,11 +54,17 @@ bool ColumnsLineUp(const QFont& font)
 QFont FixedPitchFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (!ColumnsLineUp(font)) {
-        // Some platforms name no fixed font of their own.
-        font.setFamily(QStringLiteral("monospace"));
-        font.setStyleHint(QFont::TypeWriter);
+    if (ColumnsLineUp(font))
+        return font;
+    // Some platforms name no fixed font of their own, or one they do not have (wine names
+    // Courier New without it): the first of the usual fixed fonts that is there.
+    font.setStyleHint(QFont::TypeWriter);
+    for (const char* family : {"Courier New", "Consolas", "Lucida Console", "DejaVu Sans Mono", "Liberation Mono"}) {
+        font.setFamily(QString::fromLatin1(family));
+        if (ColumnsLineUp(font))
+            return font;
     }
+    font.setFamily(QStringLiteral("monospace"));
     return font;
 }
 
