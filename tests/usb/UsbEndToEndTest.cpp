@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr int kExitOk = 0;
 constexpr int kExitNoBoard = 4;
+constexpr int kExitProgramFailed = 8;
 
 std::string ReadAll(const fs::path& path)
 {
@@ -184,6 +185,27 @@ TEST(UsbBus, ABoardWithoutSerialNumberIsListedAndOpenedByDescriptionOrNumber)
     }
 }
 
+const std::vector<std::string> kProgram{"program", Fixture("blink84a.hex"), "--auto-erase", "--serial", "TVRA0001"};
+
+// A program stream cut half way (a block never acknowledged) leaves the download firmware
+// waiting for the rest. Firmware that restarts when the device is opened takes the next
+// command; firmware that keeps its state takes the next command's bytes for stream data, and
+// that command fails within the protocol's time-outs, as the first run's advice to replug
+// the board warned.
+TEST(UsbBus, AStreamCutHalfWayHoldsTheNextCommandOnlyWhenTheFirmwareKeepsItsState)
+{
+    for (const std::string firmware : {"resets-on-open", "keeps-state"}) {
+        SCOPED_TRACE(firmware);
+        UsbBench bench("fault = block-ack-missing part=program block=3 times=1", "firmware = " + firmware);
+        UsbRun run = bench.Run(kProgram);
+        EXPECT_EQ(run.exitCode, kExitProgramFailed) << run.err;
+        EXPECT_NE(run.err.find("unplug and replug the board before its next command"), std::string::npos) << run.err;
+        run = bench.Run({"info", "--serial", "TVRA0001"});
+        EXPECT_EQ(run.exitCode, firmware == "keeps-state" ? kExitNoBoard : kExitOk) << run.out << run.err;
+        EXPECT_LT(run.seconds, 8);
+    }
+}
+
 struct RoundTripCase {
     const char* name;
     const char* busLines;
@@ -277,6 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct FailureCase {
     const char* name;
+    const char* busLines;
     const char* fault;
     std::vector<std::string> arguments;
     int exitCode;
@@ -297,7 +320,7 @@ TEST_P(UsbFailure, EndsWithinTheProtocolsTimeouts)
 {
     const FailureCase& c = GetParam();
     constexpr double kLongestRunSeconds = 8;
-    UsbBench bench(std::string("fault = ") + c.fault);
+    UsbBench bench(std::string("fault = ") + c.fault, c.busLines);
     const UsbRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
     EXPECT_NE((run.exitCode == kExitOk ? run.out : run.err).find(c.message), std::string::npos)
@@ -305,22 +328,22 @@ TEST_P(UsbFailure, EndsWithinTheProtocolsTimeouts)
     EXPECT_LT(run.seconds, kLongestRunSeconds);
 }
 
-const std::vector<std::string> kProgram{"program", Fixture("blink84a.hex"), "--auto-erase", "--serial", "TVRA0001"};
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, UsbFailure,
     ::testing::Values(
         // The board vanishes on receiving program block 8, before acknowledging it.
-        FailureCase{"unplugDuringProgram", "unplug stream=program part=program block=8", kProgram, kExitNoBoard,
+        FailureCase{"unplugDuringProgram", "", "unplug stream=program part=program block=8", kProgram, kExitNoBoard,
                     "TVR-IOxx board not responding."},
         // It takes the PC's acknowledge of read block 9 and vanishes instead of sending block 10.
-        FailureCase{"unplugDuringRead", "unplug stream=read part=program block=10", {"read", "-o", "x.hex"},
+        FailureCase{"unplugDuringRead", "", "unplug stream=read part=program block=10", {"read", "-o", "x.hex"},
                     kExitNoBoard, "Could not read from device. (T3)"},
         // Late, but within the one-second time-out of a command: the read waits for it.
-        FailureCase{"lateBlockAcknowledge", "block-ack-late part=program block=3 delay=700", kProgram, kExitOk,
+        FailureCase{"lateBlockAcknowledge", "", "block-ack-late part=program block=3 delay=700", kProgram, kExitOk,
                     "Programming complete."},
-        FailureCase{"latePingAnswer", "answer-late command=CMD_PING delay=600", {"info"}, kExitOk, "Revision:  V1.03"},
-        FailureCase{"pingAnswerTooLate", "answer-late command=CMD_PING delay=2500", {"info"}, kExitNoBoard,
+        FailureCase{"latePingAnswer", "", "answer-late command=CMD_PING delay=600", {"info"}, kExitOk,
+                    "Revision:  V1.03"},
+        FailureCase{"pingAnswerTooLate", "", "answer-late command=CMD_PING delay=2500", {"info"}, kExitNoBoard,
                     "Device not responding to ping."}),
     [](const auto& info) { return std::string(info.param.name); });
 
