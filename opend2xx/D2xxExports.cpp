@@ -1,7 +1,10 @@
 // The ten D2XX entry points the program looks up, over libftdi1 and libusb. Handles are
 // numbers handed out in the order of opening, so that a closed or bogus handle is refused
-// instead of followed. One lock serializes the calls: the program has one thread, and a
-// second client thread gets whole calls.
+// instead of followed. Each open device has a lock of its own, held for a whole call on it, so
+// that calls on different boards run side by side (a run on several boards has a thread per
+// board); each device has its own libftdi and libusb contexts, so nothing of libusb is
+// shared between them. Scans (listing, opening) take one lock, the handle table another,
+// each only for as long as it needs.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -26,14 +29,23 @@ using opend2xx::OpenDevice;
 
 namespace {
 
-std::mutex callLock;
-std::map<std::uintptr_t, std::unique_ptr<OpenDevice>> openDevices;
-std::uintptr_t nextHandle = 1;
+// One open device and the lock its calls hold. A close empties it under that lock, so a
+// call that found it just before waits for the close or finds it closed.
+struct Slot {
+    std::mutex lock;
+    std::unique_ptr<OpenDevice> device;
+};
 
-OpenDevice* Find(FT_HANDLE handle)
+std::mutex scanLock;
+std::mutex tableLock;
+std::map<std::uintptr_t, std::shared_ptr<Slot>> openDevices; // under tableLock
+std::uintptr_t nextHandle = 1;                                // under tableLock
+
+std::shared_ptr<Slot> Find(FT_HANDLE handle)
 {
+    std::lock_guard lock(tableLock);
     const auto found = openDevices.find(reinterpret_cast<std::uintptr_t>(handle));
-    return found == openDevices.end() ? nullptr : found->second.get();
+    return found == openDevices.end() ? nullptr : found->second;
 }
 
 // A libftdi context for one scan, and for the device opened from it.
@@ -68,12 +80,14 @@ FT_STATUS OpenFrom(ScanContext& context, const DeviceDirectory& directory, int i
 {
     if (index < 0)
         return FT_DEVICE_NOT_FOUND;
-    auto device = std::make_unique<OpenDevice>();
-    const FT_STATUS status = device->Open(context.Release(), directory.Device(static_cast<std::size_t>(index)));
+    auto slot = std::make_shared<Slot>();
+    slot->device = std::make_unique<OpenDevice>();
+    const FT_STATUS status = slot->device->Open(context.Release(), directory.Device(static_cast<std::size_t>(index)));
     if (status != FT_OK)
         return status;
+    std::lock_guard lock(tableLock);
     const std::uintptr_t id = nextHandle++;
-    openDevices[id] = std::move(device);
+    openDevices[id] = std::move(slot);
     *handle = reinterpret_cast<FT_HANDLE>(id);
     return FT_OK;
 }
@@ -81,11 +95,13 @@ FT_STATUS OpenFrom(ScanContext& context, const DeviceDirectory& directory, int i
 template <typename Call>
 FT_STATUS OnDevice(FT_HANDLE handle, Call call)
 {
-    std::lock_guard lock(callLock);
-    OpenDevice* device = Find(handle);
-    if (!device)
+    const std::shared_ptr<Slot> slot = Find(handle);
+    if (!slot)
         return FT_INVALID_HANDLE;
-    return call(*device);
+    std::lock_guard lock(slot->lock);
+    if (!slot->device)
+        return FT_INVALID_HANDLE;
+    return call(*slot->device);
 }
 
 } // namespace
@@ -94,7 +110,7 @@ extern "C" {
 
 OPEN_D2XX_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWORD flags)
 {
-    std::lock_guard lock(callLock);
+    std::lock_guard lock(scanLock);
     ScanContext context;
     if (!context.ftdi)
         return FT_OTHER_ERROR;
@@ -133,7 +149,7 @@ OPEN_D2XX_EXPORT FT_STATUS FT_ListDevices(void* argument1, void* argument2, DWOR
 
 OPEN_D2XX_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
 {
-    std::lock_guard lock(callLock);
+    std::lock_guard lock(scanLock);
     if (!handle)
         return FT_INVALID_PARAMETER;
     ScanContext context;
@@ -148,7 +164,7 @@ OPEN_D2XX_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
 
 OPEN_D2XX_EXPORT FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* handle)
 {
-    std::lock_guard lock(callLock);
+    std::lock_guard lock(scanLock);
     if (!argument || !handle)
         return FT_INVALID_PARAMETER;
     ScanContext context;
@@ -161,9 +177,19 @@ OPEN_D2XX_EXPORT FT_STATUS FT_OpenEx(void* argument, DWORD flags, FT_HANDLE* han
 
 OPEN_D2XX_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
 {
-    std::lock_guard lock(callLock);
     // Closing a device that has gone still frees its handle.
-    return openDevices.erase(reinterpret_cast<std::uintptr_t>(handle)) ? FT_OK : FT_INVALID_HANDLE;
+    std::shared_ptr<Slot> slot;
+    {
+        std::lock_guard lock(tableLock);
+        const auto found = openDevices.find(reinterpret_cast<std::uintptr_t>(handle));
+        if (found == openDevices.end())
+            return FT_INVALID_HANDLE;
+        slot = std::move(found->second);
+        openDevices.erase(found);
+    }
+    std::lock_guard lock(slot->lock);
+    slot->device.reset();
+    return FT_OK;
 }
 
 OPEN_D2XX_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* received)

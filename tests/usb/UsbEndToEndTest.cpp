@@ -164,6 +164,19 @@ TEST(UsbBus, ListsTheBoardsInPortOrderAndInfoNamesTheOpenLibrary)
     EXPECT_EQ(LastLine(run.out), "Driver:    " + fs::canonical(QUILLET_OPEN_DRIVER).string());
 }
 
+// Through the open library, a run on several boards works on them side by side: reading two
+// 16F84A boards at once takes about as long as one alone, not twice as long, as it did while
+// one lock held every call of every device.
+TEST(UsbBus, SeveralBoardsAreReadSideBySideThroughTheOpenLibrary)
+{
+    UsbBench bench("\n[board]\nserial = TVRA0002\ndescription = TVR-IOA\nprocessor = 16F84A\n");
+    const UsbRun alone = bench.Run({"read", "--serial", "TVRA0002", "-o", "alone.hex"});
+    const UsbRun both = bench.Run({"read", "--serial", "TVRA0001", "--serial", "TVRA0002", "-o", "back.hex"});
+    ASSERT_EQ(both.exitCode, kExitOk) << both.out << both.err;
+    EXPECT_EQ(ReadAll(bench.Folder() / "back-TVRA0002.hex"), ReadAll(bench.Folder() / "alone.hex"));
+    EXPECT_LT(both.seconds, 1.5 * alone.seconds) << "one board alone: " << alone.seconds << " s";
+}
+
 // A board whose chip EEPROM holds no serial number has no serial number string
 // (iSerialNumber 0): it is listed with an empty serial number and opened by its description
 // or its device number.
