@@ -51,7 +51,8 @@ void ReceiveQueue::Push(const std::vector<std::uint8_t>& bytes, std::uint64_t se
                 }
             }
         }
-        const std::uint64_t send = std::max(SendTime(bytes, start, count, ready), lastArrival_ > frame ? lastArrival_ - frame : 0);
+        const std::uint64_t behind = lastArrival_ > frame ? lastArrival_ - frame : 0; // the packet ahead's send
+        const std::uint64_t send = std::max(SendTime(bytes, start, count, ready), behind);
         lastPacketAt_ = send;
         lastArrival_ = send + frame;
         for (std::size_t i = start; i < start + count; ++i)
