@@ -14,7 +14,7 @@ struct ChipProfile {
     unsigned programWords;      // flash program memory, 14-bit words
     unsigned eepromBytes;       // data EEPROM
     std::uint16_t deviceId;     // the word at 0x2006, revision bits 0
-    // How long the target takes to write, in milliseconds, as the programming specifications
+    // How long the target takes to write, in milliseconds, as Microchip's programming guides
     // give them; the cost model charges them to the board before it acknowledges.
     unsigned programWordMs; // one program or configuration word
     unsigned eepromByteMs;  // one data EEPROM byte
