@@ -80,12 +80,26 @@ bool ConfigurationParser::ParseLine(const std::string& rawLine, int number, std:
 bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& value,
                                     std::string& error)
 {
-    if (key == "time") {
-        if (value != "real" && value != "simulated") {
-            error = "time must be real or simulated";
+    // Keys that take one of two words; the second sets the setting.
+    struct TwoWordKey {
+        const char* key;
+        const char* unset;
+        const char* set;
+        std::optional<bool> BusSettings::*setting;
+    };
+    static constexpr TwoWordKey kTwoWordKeys[] = {
+        {"time", "real", "simulated", &BusSettings::simulatedTime},
+        {"firmware", "resets-on-open", "keeps-state", &BusSettings::firmwareKeepsState},
+        {"event-character", "refused", "honoured", &BusSettings::eventCharacterHonoured},
+    };
+    for (const TwoWordKey& choice : kTwoWordKeys) {
+        if (key != choice.key)
+            continue;
+        if (value != choice.unset && value != choice.set) {
+            error = key + " must be " + choice.unset + " or " + choice.set;
             return false;
         }
-        settings_.simulatedTime = value == "simulated";
+        settings_.*choice.setting = value == choice.set;
         return true;
     }
     if (key == "trace") {
@@ -107,22 +121,6 @@ bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& v
             return false;
         }
         (key == "usb-frame" ? settings_.usbFrame : settings_.usbLatency) = static_cast<unsigned>(*milliseconds);
-        return true;
-    }
-    if (key == "firmware") {
-        if (value != "resets-on-open" && value != "keeps-state") {
-            error = "firmware must be resets-on-open or keeps-state";
-            return false;
-        }
-        settings_.firmwareKeepsState = value == "keeps-state";
-        return true;
-    }
-    if (key == "event-character") {
-        if (value != "refused" && value != "honoured") {
-            error = "event-character must be refused or honoured";
-            return false;
-        }
-        settings_.eventCharacterHonoured = value == "honoured";
         return true;
     }
     if (key == "boards") {
