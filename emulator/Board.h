@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -59,15 +60,21 @@ public:
     std::optional<std::uint8_t>& EventCharacter() { return queue_.EventCharacter(); }
     // What the target spent writing, with the cost model on (EmuTargetWriteMilliseconds).
     unsigned long long TargetWriteMilliseconds() const { return targetWriteMs_; }
-    // The target writes for `milliseconds` from now, when the cost model is on: the moment
-    // the board can answer; `now` while the model is off.
+    // The target, or the board's own EEPROM, writes for `milliseconds` from `now`: the moment
+    // the board can answer. Timed with the cost model on, or when the board is paced (the USB
+    // test bed), where the board also reads nothing from its FIFO meanwhile (BusyUntil);
+    // `now` otherwise.
     std::uint64_t TargetWrites(std::uint64_t now, unsigned milliseconds)
     {
-        if (!queue_.Costed())
+        if (queue_.Costed())
+            targetWriteMs_ += milliseconds;
+        else if (!paced_)
             return now;
-        targetWriteMs_ += milliseconds;
+        busyUntil_ = std::max(busyUntil_, now + milliseconds);
         return now + milliseconds;
     }
+    void Pace() { paced_ = true; }
+    std::uint64_t BusyUntil() const { return busyUntil_; }
 
     // The chip or the version text changed; SaveState writes them when a state file is set,
     // with the firmware's place in a command or stream when the firmware keeps its state.
@@ -86,6 +93,8 @@ private:
     unsigned generation_ = 0;
     ReceiveQueue queue_;
     unsigned long long targetWriteMs_ = 0;
+    bool paced_ = false;
+    std::uint64_t busyUntil_ = 0;
     TargetChip chip_;
     VersionText version_;
     DownloadFirmware firmware_;

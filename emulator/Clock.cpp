@@ -15,7 +15,8 @@ void Clock::SetSimulated(bool simulated)
     const std::uint64_t reading = Now();
     simulated_ = simulated;
     simulatedNow_ = reading;
-    origin_ = std::chrono::steady_clock::now() - std::chrono::milliseconds(reading);
+    const std::chrono::duration<double, std::milli> real(static_cast<double>(reading) * scale_);
+    origin_ = std::chrono::steady_clock::now() - std::chrono::duration_cast<std::chrono::steady_clock::duration>(real);
 }
 
 void Clock::Reset()
@@ -26,11 +27,27 @@ void Clock::Reset()
 
 std::uint64_t Clock::Now() const
 {
+    return simulated_ ? simulatedNow_ : NowMicroseconds() / 1000;
+}
+
+std::uint64_t Clock::NowMicroseconds() const
+{
     if (simulated_)
-        return simulatedNow_;
-    const auto elapsed = std::chrono::steady_clock::now() - origin_;
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        return simulatedNow_ * 1000;
+    const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - origin_;
+    return static_cast<std::uint64_t>(elapsed.count() / scale_);
+}
+
+void Clock::SetScale(double scale)
+{
+    scale_ = scale;
+    origin_ = std::chrono::steady_clock::now();
+}
+
+std::chrono::steady_clock::time_point Clock::RealTime(std::uint64_t microseconds) const
+{
+    const std::chrono::duration<double, std::micro> real(static_cast<double>(microseconds) * scale_);
+    return origin_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(real);
 }
 
 void Clock::Advance(std::uint64_t milliseconds)
@@ -47,7 +64,7 @@ void Clock::WaitUntil(std::uint64_t moment, std::unique_lock<std::mutex>& held)
         return;
     }
     // The origin may be reset while the lock is let go; the wake-up time is taken before.
-    const auto wakeUp = origin_ + std::chrono::milliseconds(moment);
+    const auto wakeUp = RealTime(moment * 1000);
     held.unlock();
     std::this_thread::sleep_until(wakeUp);
     held.lock();

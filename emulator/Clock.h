@@ -19,6 +19,14 @@ public:
 
     void Reset();
     std::uint64_t Now() const;
+    // The same reading in microseconds, for what the USB test bed times finer than that.
+    std::uint64_t NowMicroseconds() const;
+
+    // Real time only: the model runs `scale` times as slow as real time (0.1: ten times as
+    // fast), so that every delay it models scales alike and stays in the same order.
+    void SetScale(double scale);
+    // The real moment at which the clock reads `microseconds`.
+    std::chrono::steady_clock::time_point RealTime(std::uint64_t microseconds) const;
 
     // Simulated time only; in real time the program's pauses have already taken their time.
     void Advance(std::uint64_t milliseconds);
@@ -32,6 +40,7 @@ public:
 private:
     bool simulated_ = false;
     std::uint64_t simulatedNow_ = 0;
+    double scale_ = 1.0;
     std::chrono::steady_clock::time_point origin_;
 };
 

@@ -1,5 +1,6 @@
 #include "emulator/Configuration.h"
 
+#include <charconv>
 #include <cstdio>
 #include <sstream>
 
@@ -121,6 +122,17 @@ bool ConfigurationParser::SetBusKey(const std::string& key, const std::string& v
             return false;
         }
         (key == "usb-frame" ? settings_.usbFrame : settings_.usbLatency) = static_cast<unsigned>(*milliseconds);
+        return true;
+    }
+    if (key == "time-scale") {
+        double scale = 0;
+        const auto [end, problem] = std::from_chars(value.data(), value.data() + value.size(), scale);
+        if (problem != std::errc() || end != value.data() + value.size() || !(scale >= TIME_SCALE_MIN) ||
+            scale > TIME_SCALE_MAX) {
+            error = "time-scale must be a number from 0.01 to 100";
+            return false;
+        }
+        settings_.timeScale = scale;
         return true;
     }
     if (key == "boards") {

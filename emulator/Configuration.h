@@ -50,6 +50,9 @@ struct FaultLine {
 
 // The longest frame or latency the USB model takes, in milliseconds.
 inline constexpr unsigned USB_COST_LIMIT = 60000;
+// The USB test bed's time scale: at most a hundred times as fast or as slow as real time.
+inline constexpr double TIME_SCALE_MIN = 0.01;
+inline constexpr double TIME_SCALE_MAX = 100;
 
 struct BusSettings {
     std::optional<bool> simulatedTime;
@@ -62,6 +65,9 @@ struct BusSettings {
     // the USB test bed stalls it when refused (the default) and the cost model counts on it
     // when honoured.
     std::optional<bool> eventCharacterHonoured;
+    // The USB test bed's model runs this many times as slow as real time (0.1: ten times as
+    // fast); every delay it models scales alike.
+    std::optional<double> timeScale;
     std::vector<BoardSettings> boards;
     std::vector<FaultLine> faults;
 };

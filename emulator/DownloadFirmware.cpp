@@ -111,6 +111,8 @@ void DownloadFirmware::Receive(const std::uint8_t* bytes, std::size_t count, std
 {
     for (std::size_t i = 0; i < count && board_.Attached(); ++i) {
         unit_.push_back(bytes[i]);
+        if (state_ == State::VersionText && unit_.size() % BYTE_NIBBLES == 0)
+            board_.TargetWrites(now, VERSION_EEPROM_BYTE_MS);
         if (unit_.size() == UnitSize()) {
             HandleUnit(now);
             unit_.clear();

@@ -47,6 +47,12 @@ inline constexpr std::uint16_t CLOSING_BLOCK_ADDRESS = 0xF000;
 // An EEPROM entry carries its byte in bits 0-7; bit 8 says the PC has a byte for it at all.
 inline constexpr std::uint16_t EEPROM_WRITE_MARK = 0x0100;
 
+// The board stores each character of a version text in its own EEPROM as it arrives, and
+// reads nothing more from its FIFO meanwhile. Which microcontroller the board carries is not
+// documented; a PIC's data EEPROM takes up to 8 ms a byte (DS35007), and storing as it goes,
+// not after the last character, keeps the text longest in the chip's FIFO.
+inline constexpr unsigned VERSION_EEPROM_BYTE_MS = 8;
+
 // Read stream: program blocks of 16 words, one configuration block of 8 words, EEPROM blocks
 // of 64 bytes; the PC answers each with ACK_BYTE, or REPEAT_BYTE after a short program block.
 inline constexpr unsigned READ_PROGRAM_BLOCK_WORDS = 16;

@@ -24,6 +24,8 @@ void PushWord(std::vector<std::uint8_t>& bytes, std::uint16_t word)
 UsbBoard::UsbBoard(emulator::Board& board, emulator::Clock& clock, TransferCounts& counts, bool eventCharacterHonoured)
     : board_(board), clock_(clock), counts_(counts), eventCharacterHonoured_(eventCharacterHonoured)
 {
+    // The target's writes take their time here: the board stops reading its FIFO meanwhile.
+    board_.Pace();
 }
 
 std::vector<std::uint8_t> UsbBoard::DeviceDescriptor() const
@@ -96,13 +98,16 @@ bool UsbBoard::Control(const std::uint8_t* setup, std::vector<std::uint8_t>& ans
     } else if ((requestType & 0x60) == REQUEST_TYPE_VENDOR) {
         if (request == SIO_RESET) {
             // The FIFO towards the PC holds what the board sent and the host has not read;
-            // the one towards the board is empty, as the firmware takes what comes at once.
+            // the one towards the board what the board has not read yet.
+            Advance();
             if (value == SIO_RESET_CHIP) {
                 ++counts_.chipResets;
                 eventCharacter_.reset();
             }
             if (value == SIO_RESET_CHIP || value == SIO_FLUSH_TOWARDS_PC)
                 board_.Queue().PurgeArrived(clock_.Now());
+            if (value == SIO_RESET_CHIP || value == SIO_FLUSH_TOWARDS_BOARD)
+                towardsBoard_.clear();
         } else if (request == SIO_GET_MODEM_STATUS) {
             answer = {MODEM_STATUS, LINE_STATUS};
         } else if (request == SIO_GET_LATENCY_TIMER || request == SIO_SET_LATENCY_TIMER) {
@@ -126,9 +131,55 @@ bool UsbBoard::Control(const std::uint8_t* setup, std::vector<std::uint8_t>& ans
     return true;
 }
 
-void UsbBoard::BulkOut(const std::uint8_t* bytes, std::size_t count)
+std::shared_ptr<UsbBoard::OutTransfer> UsbBoard::BulkOut(const std::uint8_t* bytes, std::size_t count)
 {
-    board_.Firmware().Receive(bytes, count, clock_.Now());
+    Advance();
+    auto transfer = std::make_shared<OutTransfer>();
+    transfer->bytes.assign(bytes, bytes + count);
+    transfer->submittedUs = clock_.NowMicroseconds();
+    waiting_.push_back(transfer);
+    Admit();
+    return transfer;
+}
+
+void UsbBoard::Cancel(const std::shared_ptr<OutTransfer>& transfer)
+{
+    Advance();
+    std::erase(waiting_, transfer);
+}
+
+void UsbBoard::Admit()
+{
+    while (!waiting_.empty()) {
+        OutTransfer& transfer = *waiting_.front();
+        const std::size_t packet = std::min(PACKET_SIZE, transfer.bytes.size() - transfer.moved);
+        if (towardsBoard_.size() + packet > FIFO_TOWARDS_BOARD)
+            return;
+        // The host retries a NAKed packet within the frame, so it enters as room appears.
+        const std::uint64_t entered = std::max(transfer.submittedUs, lastReadUs_);
+        for (std::size_t i = 0; i < packet; ++i)
+            towardsBoard_.push_back({entered, transfer.bytes[transfer.moved + i]});
+        transfer.moved += packet;
+        if (transfer.Finished())
+            waiting_.pop_front();
+    }
+}
+
+void UsbBoard::Advance()
+{
+    const std::uint64_t now = clock_.NowMicroseconds();
+    for (Admit(); !towardsBoard_.empty(); Admit()) {
+        // Bytes are read in order, each once the board is free: not before it arrived, the
+        // board's own pace after the byte before, or the end of the target's write.
+        const std::uint64_t at = std::max({towardsBoard_.front().enteredUs, nextReadUs_, board_.BusyUntil() * 1000});
+        if (at > now)
+            return;
+        const std::uint8_t byte = towardsBoard_.front().value;
+        towardsBoard_.pop_front();
+        lastReadUs_ = at;
+        nextReadUs_ = at + BOARD_READ_US;
+        board_.Firmware().Receive(&byte, 1, at / 1000);
+    }
 }
 
 void UsbBoard::SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload)
@@ -141,6 +192,7 @@ void UsbBoard::SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& 
 
 bool UsbBoard::BulkIn(std::uint8_t* buffer, std::size_t capacity, std::size_t& filled)
 {
+    Advance();
     const std::uint64_t now = clock_.Now();
     emulator::ReceiveQueue& queue = board_.Queue();
     // Room for the status bytes at least; a transfer of less than a packet takes a short one.
@@ -161,6 +213,7 @@ bool UsbBoard::BulkIn(std::uint8_t* buffer, std::size_t capacity, std::size_t& f
 
 void UsbBoard::Claimed()
 {
+    Advance();
     if (!board_.KeepsFirmwareState())
         board_.Firmware().Reset();
 }

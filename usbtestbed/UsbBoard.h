@@ -1,10 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <optional>
 
 #include "emulator/Board.h"
 #include "emulator/Clock.h"
@@ -18,6 +19,15 @@ namespace usbtestbed {
 // umockdev glue (UsbDeviceHandler) moves URBs in and out.
 class UsbBoard {
 public:
+    // A bulk OUT transfer on its way into the chip: its bytes enter packet by packet, each
+    // when the FIFO towards the board has room for the whole packet.
+    struct OutTransfer {
+        std::vector<std::uint8_t> bytes;
+        std::size_t moved = 0;
+        std::uint64_t submittedUs = 0;
+        bool Finished() const { return moved == bytes.size(); }
+    };
+
     // `eventCharacterHonoured`: whether the chip takes SET_EVENT_CHAR, which no document says
     // of the FT8U245AM; refused, the request stalls.
     UsbBoard(emulator::Board& board, emulator::Clock& clock, TransferCounts& counts, bool eventCharacterHonoured);
@@ -34,8 +44,13 @@ public:
     // most wLength bytes). False stalls the request.
     bool Control(const std::uint8_t* setup, std::vector<std::uint8_t>& answer);
 
-    // Bytes the host wrote to the bulk OUT endpoint.
-    void BulkOut(const std::uint8_t* bytes, std::size_t count);
+    // Bytes the host writes to the bulk OUT endpoint: what fits enters the FIFO now, the rest
+    // as the board makes room. Cancel gives up what has not entered (a discarded URB).
+    std::shared_ptr<OutTransfer> BulkOut(const std::uint8_t* bytes, std::size_t count);
+    void Cancel(const std::shared_ptr<OutTransfer>& transfer);
+
+    // The board reads its FIFO up to now, at its own pace and not while its target writes.
+    void Advance();
 
     // Moves the packets the chip sends now into an IN transfer of `capacity` bytes, `filled`
     // of which earlier calls filled: full packets as soon as the chip holds one, a short one
@@ -53,6 +68,8 @@ public:
 private:
     std::vector<std::uint8_t> StringDescriptor(std::uint8_t index) const;
 
+    // OUT packets waiting for room enter the FIFO.
+    void Admit();
     // One packet of at most `payload` bytes of what has arrived, status bytes first.
     void SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload);
 
@@ -62,6 +79,15 @@ private:
     const bool eventCharacterHonoured_;
     std::optional<std::uint8_t> eventCharacter_; // set by SET_EVENT_CHAR, cleared by a reset
     std::uint64_t lastPacketAt_ = 0;             // the latency timer restarts with every packet
+
+    struct TimedByte {
+        std::uint64_t enteredUs;
+        std::uint8_t value;
+    };
+    std::deque<TimedByte> towardsBoard_;                 // the FIFO towards the board
+    std::deque<std::shared_ptr<OutTransfer>> waiting_;   // OUT packets the chip NAKs for now
+    std::uint64_t nextReadUs_ = 0;                       // when the board can take its next byte
+    std::uint64_t lastReadUs_ = 0;                       // room appears as the board reads
 };
 
 } // namespace usbtestbed

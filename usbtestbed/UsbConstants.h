@@ -26,6 +26,14 @@ inline constexpr std::uint8_t LINE_STATUS = 0x60;
 // sent a packet; a full packet goes at once and restarts it.
 inline constexpr std::uint64_t LATENCY_MS = 16;
 inline constexpr std::size_t PAYLOAD_PER_PACKET = PACKET_SIZE - 2;
+// The FIFO towards the board holds 128 bytes (384 towards the PC); an OUT packet enters whole
+// when there is room for it, and the chip NAKs it until then, so the host tries it again.
+inline constexpr std::size_t FIFO_TOWARDS_BOARD = 128;
+// The board's microcontroller takes the FIFO's bytes one at a time: waiting for RXF#, strobing
+// RD#, reading the port and storing the byte is about ten instruction cycles, 10 us on a PIC
+// clocked at 4 MHz (an instruction cycle is four clock periods, DS35007). Its clock is not
+// documented; a faster one would read sooner, so the slower figure is the stricter.
+inline constexpr std::uint64_t BOARD_READ_US = 10;
 
 // Standard requests and descriptor types the host sends on endpoint 0.
 inline constexpr std::uint8_t REQUEST_GET_DESCRIPTOR = 0x06;

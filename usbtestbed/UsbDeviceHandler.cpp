@@ -63,9 +63,13 @@ void UsbDeviceHandler::OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* clien
     // board keeps its chip as after FT_Close.
     auto& handler = *static_cast<UsbDeviceHandler*>(self);
     auto& urbs = handler.urbs_;
-    for (Urb& urb : urbs)
-        if (urb.client == client)
-            handler.Release(urb);
+    for (Urb& urb : urbs) {
+        if (urb.client != client)
+            continue;
+        if (urb.out)
+            handler.board_.Cancel(urb.out);
+        handler.Release(urb);
+    }
     urbs.erase(std::remove_if(urbs.begin(), urbs.end(), [&](const Urb& urb) { return urb.client == client; }),
                urbs.end());
     if (handler.claimedBy_ == client)
@@ -136,7 +140,7 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
     usbdevfs_urb& fields = Fields(urbData);
     const auto length = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
     UMockdevIoctlData* buffer = length ? Resolve(urbData, offsetof(usbdevfs_urb, buffer), length) : nullptr;
-    Urb urb{client, urbData, buffer};
+    Urb urb{client, urbData, buffer, false, 0, 0, nullptr};
     const bool control = fields.type == USBDEVFS_URB_TYPE_CONTROL;
     const bool bulk = fields.type == USBDEVFS_URB_TYPE_BULK;
     if ((!control && !bulk) || (control && length < SETUP_SIZE) || (length && !buffer)) {
@@ -159,9 +163,7 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
         }
     } else if (!(fields.endpoint & ENDPOINT_DIRECTION_IN)) {
         ++counts_.bulkOut;
-        urb.done = true;
-        board_.BulkOut(buffer ? buffer->data : nullptr, length);
-        fields.actual_length = static_cast<int>(length);
+        urb.out = board_.BulkOut(buffer ? buffer->data : nullptr, length);
     } else {
         ++counts_.bulkIn;
     }
@@ -181,8 +183,14 @@ bool UsbDeviceHandler::Complete(Urb& urb)
     }
     if (gone_) {
         fields.status = -ESHUTDOWN;
-        fields.actual_length = 0;
+        fields.actual_length = urb.out ? static_cast<int>(urb.out->moved) : 0;
         return true;
+    }
+    if (urb.out) {
+        board_.Advance();
+        fields.actual_length = static_cast<int>(urb.out->moved);
+        fields.status = 0;
+        return urb.out->Finished();
     }
     const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
     const bool ended = board_.BulkIn(urb.buffer->data, capacity, urb.filled);
@@ -221,10 +229,12 @@ void UsbDeviceHandler::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* a
     for (Urb& urb : urbs_) {
         if (urb.client == client && urb.urb->client_addr == address && !urb.done) {
             // A cancelled transfer is reaped with -ENOENT, with the packets it had already
-            // taken from the chip.
+            // taken from the chip or put into it.
             urb.done = true;
             urb.status = -ENOENT;
-            Fields(urb.urb).actual_length = static_cast<int>(urb.filled);
+            if (urb.out)
+                board_.Cancel(urb.out);
+            Fields(urb.urb).actual_length = static_cast<int>(urb.out ? urb.out->moved : urb.filled);
             return umockdev_ioctl_client_complete(client, 0, 0);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <umockdev.h>
@@ -31,9 +32,10 @@ private:
         UMockdevIoctlClient* client;
         UMockdevIoctlData* urb;    // the client's struct usbdevfs_urb
         UMockdevIoctlData* buffer; // its buffer
-        bool done = false;         // control and OUT transfers finish when submitted
+        bool done = false;         // control transfers finish when submitted
         std::size_t filled = 0;    // bytes of an IN transfer's packets so far
         int status = 0;
+        std::shared_ptr<UsbBoard::OutTransfer> out; // an OUT transfer entering the chip
     };
 
     static gboolean OnIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client, gpointer self);

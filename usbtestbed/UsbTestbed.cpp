@@ -85,6 +85,7 @@ bool UsbTestbed::Start(const std::string& configuration, std::string& error)
         }
         faults_.Add(fault);
     }
+    clock_.SetScale(settings.timeScale.value_or(1.0));
     testbed_ = umockdev_testbed_new();
     for (std::size_t i = 0; i < settings.boards.size(); ++i) {
         const int position = static_cast<int>(i);
