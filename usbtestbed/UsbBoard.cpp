@@ -165,14 +165,18 @@ void UsbBoard::Admit()
     }
 }
 
-void UsbBoard::Advance()
+std::uint64_t UsbBoard::NextReadUs() const
 {
-    const std::uint64_t now = clock_.NowMicroseconds();
+    // Bytes are read in order, each once the board is free: not before it arrived, the
+    // board's own pace after the byte before, or the end of the target's write.
+    return std::max({towardsBoard_.front().enteredUs, nextReadUs_, board_.BusyUntil() * 1000});
+}
+
+void UsbBoard::ReadUntil(std::uint64_t untilUs)
+{
     for (Admit(); !towardsBoard_.empty(); Admit()) {
-        // Bytes are read in order, each once the board is free: not before it arrived, the
-        // board's own pace after the byte before, or the end of the target's write.
-        const std::uint64_t at = std::max({towardsBoard_.front().enteredUs, nextReadUs_, board_.BusyUntil() * 1000});
-        if (at > now)
+        const std::uint64_t at = NextReadUs();
+        if (at > untilUs)
             return;
         const std::uint8_t byte = towardsBoard_.front().value;
         towardsBoard_.pop_front();
@@ -180,6 +184,41 @@ void UsbBoard::Advance()
         nextReadUs_ = at + BOARD_READ_US;
         board_.Firmware().Receive(&byte, 1, at / 1000);
     }
+}
+
+void UsbBoard::Advance()
+{
+    ReadUntil(clock_.NowMicroseconds());
+}
+
+void UsbBoard::Drain()
+{
+    waiting_.clear();
+    ReadUntil(UINT64_MAX);
+}
+
+std::optional<std::uint64_t> UsbBoard::NextChangeUs(bool inWaiting) const
+{
+    std::optional<std::uint64_t> next;
+    auto consider = [&](std::uint64_t moment) {
+        if (!next || moment < *next)
+            next = moment;
+    };
+    if (!towardsBoard_.empty()) {
+        // Without a pause for the target on the way; after one, the board is asked again.
+        std::size_t bytes = towardsBoard_.size();
+        if (!waiting_.empty()) {
+            const std::size_t packet = std::min(PACKET_SIZE, waiting_.front()->bytes.size() - waiting_.front()->moved);
+            bytes = towardsBoard_.size() + packet - FIFO_TOWARDS_BOARD;
+        }
+        consider(NextReadUs() + (bytes - 1) * BOARD_READ_US);
+    }
+    if (inWaiting) {
+        consider((lastPacketAt_ + LATENCY_MS) * 1000);
+        if (const std::optional<std::uint64_t> arrival = board_.Queue().NextArrival(clock_.Now()))
+            consider(*arrival * 1000);
+    }
+    return next;
 }
 
 void UsbBoard::SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload)

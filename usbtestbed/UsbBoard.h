@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -51,6 +52,18 @@ public:
 
     // The board reads its FIFO up to now, at its own pace and not while its target writes.
     void Advance();
+    // Reads all its FIFO holds, however long that takes the board: the test bed is ending.
+    void Drain();
+
+    // When what the host sees may next change by itself, in the clock's microseconds: room
+    // for an OUT packet waiting, the board through with its FIFO (and so, perhaps, answering),
+    // and with an IN transfer waiting, a byte arriving or the latency timer running out.
+    std::optional<std::uint64_t> NextChangeUs(bool inWaiting) const;
+    // The real moment at which the board's clock reads `microseconds`.
+    std::chrono::steady_clock::time_point RealTime(std::uint64_t microseconds) const
+    {
+        return clock_.RealTime(microseconds);
+    }
 
     // Moves the packets the chip sends now into an IN transfer of `capacity` bytes, `filled`
     // of which earlier calls filled: full packets as soon as the chip holds one, a short one
@@ -70,6 +83,9 @@ private:
 
     // OUT packets waiting for room enter the FIFO.
     void Admit();
+    void ReadUntil(std::uint64_t untilUs);
+    // When the board can take the FIFO's first byte.
+    std::uint64_t NextReadUs() const;
     // One packet of at most `payload` bytes of what has arrived, status bytes first.
     void SendPacket(std::uint64_t now, std::uint8_t* buffer, std::size_t& filled, std::size_t payload);
 

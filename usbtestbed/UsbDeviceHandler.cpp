@@ -1,12 +1,19 @@
 #include "usbtestbed/UsbDeviceHandler.h"
 
+#include <fcntl.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
+
+#include <glib-unix.h>
 
 #include "usbtestbed/UsbConstants.h"
 
@@ -46,15 +53,95 @@ UsbDeviceHandler::UsbDeviceHandler(UsbBoard& board, TransferCounts& counts, std:
 UsbDeviceHandler::~UsbDeviceHandler()
 {
     g_signal_handlers_disconnect_by_data(base_, this);
+    if (timer_) {
+        g_source_destroy(timer_);
+        g_source_unref(timer_);
+    }
+    if (timerFd_ >= 0)
+        ::close(timerFd_);
     for (Urb& urb : urbs_)
         Release(urb);
     g_object_unref(base_);
+    if (wakeUp_ >= 0)
+        ::close(wakeUp_);
+}
+
+bool UsbDeviceHandler::UseWakeUp(const std::string& node, std::string& error)
+{
+    // One page: a single byte in it leaves no room, and poll() then reports no POLLOUT.
+    constexpr int kOnePage = 4096;
+    if ((::unlink(node.c_str()) != 0 && errno != ENOENT) || ::mkfifo(node.c_str(), 0666) != 0 ||
+        (wakeUp_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) < 0 ||
+        ::fcntl(wakeUp_, F_SETPIPE_SZ, kOnePage) < 0) {
+        error = "cannot make " + node + " a named pipe: " + std::strerror(errno);
+        return false;
+    }
+    if ((timerFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) < 0) {
+        error = std::string("cannot make a timer: ") + std::strerror(errno);
+        return false;
+    }
+    Update();
+    return true;
 }
 
 gboolean UsbDeviceHandler::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)
 {
-    static_cast<UsbDeviceHandler*>(self)->Handle(client);
+    auto& handler = *static_cast<UsbDeviceHandler*>(self);
+    if (!handler.timer_ && handler.timerFd_ >= 0) {
+        // Requests come on umockdev's worker thread, whose main context is its default. A
+        // timerfd, not a GLib timeout: those wake to the millisecond, late.
+        handler.timer_ = g_unix_fd_source_new(handler.timerFd_, G_IO_IN);
+        g_source_set_callback(handler.timer_, G_SOURCE_FUNC(&UsbDeviceHandler::OnTimer), self,
+                              nullptr);
+        g_source_attach(handler.timer_, g_main_context_get_thread_default());
+    }
+    handler.Handle(client);
+    handler.Update();
     return TRUE;
+}
+
+gboolean UsbDeviceHandler::OnTimer(gint, GIOCondition, gpointer self)
+{
+    auto& handler = *static_cast<UsbDeviceHandler*>(self);
+    std::uint64_t expirations = 0;
+    if (::read(handler.timerFd_, &expirations, sizeof expirations) < 0 && errno != EAGAIN)
+        return G_SOURCE_REMOVE;
+    handler.CheckGone();
+    handler.Update();
+    return G_SOURCE_CONTINUE;
+}
+
+void UsbDeviceHandler::Update()
+{
+    bool reapable = gone_;
+    bool inWaiting = false;
+    bool waiting = false;
+    for (Urb& urb : urbs_) {
+        const bool ended = Progress(urb);
+        reapable = reapable || ended;
+        waiting = waiting || !ended;
+        inWaiting = inWaiting || (!ended && !urb.out);
+    }
+    if (wakeUp_ >= 0 && reapable != ready_) {
+        std::uint8_t byte = 0;
+        if (reapable)
+            while (::read(wakeUp_, &byte, 1) > 0) {
+            }
+        else if (::write(wakeUp_, &byte, 1) != 1)
+            reapable = true; // the pipe would not take it: poll() stays ready
+        ready_ = reapable;
+    }
+    if (timerFd_ < 0)
+        return;
+    // Absolute on CLOCK_MONOTONIC, the clock of steady_clock; all zero disarms the timer.
+    itimerspec moment{};
+    if (const std::optional<std::uint64_t> next = waiting ? board_.NextChangeUs(inWaiting) : std::nullopt) {
+        const auto nanoseconds =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(board_.RealTime(*next).time_since_epoch()).count();
+        moment.it_value.tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
+        moment.it_value.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
+    }
+    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &moment, nullptr);
 }
 
 void UsbDeviceHandler::OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)
@@ -75,6 +162,7 @@ void UsbDeviceHandler::OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* clien
     if (handler.claimedBy_ == client)
         handler.claimedBy_ = nullptr;
     handler.board_.Model().SaveState();
+    handler.Update();
 }
 
 void UsbDeviceHandler::Handle(UMockdevIoctlClient* client)
@@ -140,7 +228,7 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
     usbdevfs_urb& fields = Fields(urbData);
     const auto length = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
     UMockdevIoctlData* buffer = length ? Resolve(urbData, offsetof(usbdevfs_urb, buffer), length) : nullptr;
-    Urb urb{client, urbData, buffer, false, 0, 0, nullptr};
+    Urb urb{client, urbData, buffer, false, 0, nullptr};
     const bool control = fields.type == USBDEVFS_URB_TYPE_CONTROL;
     const bool bulk = fields.type == USBDEVFS_URB_TYPE_BULK;
     if ((!control && !bulk) || (control && length < SETUP_SIZE) || (length && !buffer)) {
@@ -151,9 +239,9 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
     if (control) {
         ++counts_.control;
         std::vector<std::uint8_t> answer;
-        urb.done = true;
+        End(urb, 0);
         if (!board_.Control(buffer->data, answer)) {
-            urb.status = -EPIPE; // a stalled request
+            End(urb, -EPIPE); // a stalled request
         } else if (buffer->data[0] & REQUEST_TYPE_DIRECTION_IN) {
             const std::size_t copied = std::min(answer.size(), length - SETUP_SIZE);
             std::memcpy(buffer->data + SETUP_SIZE, answer.data(), copied);
@@ -172,32 +260,37 @@ void UsbDeviceHandler::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* ar
     CheckGone();
 }
 
-bool UsbDeviceHandler::Complete(Urb& urb)
+void UsbDeviceHandler::End(Urb& urb, int status)
 {
-    usbdevfs_urb& fields = Fields(urb.urb);
+    urb.done = true;
+    Fields(urb.urb).status = status;
+}
+
+bool UsbDeviceHandler::Progress(Urb& urb)
+{
     // A transfer the chip had finished before the unplug keeps its outcome (the board took
     // the bytes, then vanished); one still waiting is killed with the device.
-    if (urb.done) {
-        fields.status = urb.status;
+    if (urb.done)
         return true;
-    }
+    usbdevfs_urb& fields = Fields(urb.urb);
     if (gone_) {
-        fields.status = -ESHUTDOWN;
         fields.actual_length = urb.out ? static_cast<int>(urb.out->moved) : 0;
+        End(urb, -ESHUTDOWN);
         return true;
     }
     if (urb.out) {
         board_.Advance();
         fields.actual_length = static_cast<int>(urb.out->moved);
-        fields.status = 0;
-        return urb.out->Finished();
+        if (!urb.out->Finished())
+            return false;
+    } else {
+        const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
+        const bool ended = board_.BulkIn(urb.buffer->data, capacity, urb.filled);
+        fields.actual_length = static_cast<int>(urb.filled);
+        if (!ended)
+            return false;
     }
-    const auto capacity = static_cast<std::size_t>(std::max(fields.buffer_length, 0));
-    const bool ended = board_.BulkIn(urb.buffer->data, capacity, urb.filled);
-    fields.actual_length = static_cast<int>(urb.filled);
-    if (!ended)
-        return false;
-    fields.status = 0;
+    End(urb, 0);
     return true;
 }
 
@@ -207,7 +300,7 @@ void UsbDeviceHandler::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* argu
     if (!slot)
         return umockdev_ioctl_client_complete(client, -1, EFAULT);
     for (auto it = urbs_.begin(); it != urbs_.end(); ++it) {
-        if (it->client != client || !Complete(*it))
+        if (it->client != client || !Progress(*it))
             continue;
         umockdev_ioctl_data_set_ptr(slot, 0, it->urb);
         umockdev_ioctl_client_complete(client, 0, 0);
@@ -230,11 +323,10 @@ void UsbDeviceHandler::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* a
         if (urb.client == client && urb.urb->client_addr == address && !urb.done) {
             // A cancelled transfer is reaped with -ENOENT, with the packets it had already
             // taken from the chip or put into it.
-            urb.done = true;
-            urb.status = -ENOENT;
             if (urb.out)
                 board_.Cancel(urb.out);
             Fields(urb.urb).actual_length = static_cast<int>(urb.out ? urb.out->moved : urb.filled);
+            End(urb, -ENOENT);
             return umockdev_ioctl_client_complete(client, 0, 0);
         }
     }

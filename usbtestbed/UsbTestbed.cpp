@@ -123,6 +123,9 @@ bool UsbTestbed::Start(const std::string& configuration, std::string& error)
                 g_error_free(failure);
             return false;
         }
+        const std::string node = std::string(umockdev_testbed_get_root_dir(testbed_)) + "/dev/" + NodeName(position);
+        if (!device.handler->UseWakeUp(node, error))
+            return false;
         devices_.push_back(std::move(device));
     }
     return true;
@@ -133,6 +136,11 @@ UsbTestbed::~UsbTestbed()
     // The test bed first, so that no request reaches a handler being destroyed.
     if (testbed_)
         g_object_unref(testbed_);
+    // What a board still had to take from its FIFO, it takes before the state is kept.
+    for (Device& device : devices_) {
+        device.usb->Drain();
+        device.board->SaveState();
+    }
     devices_.clear();
 }
 
