@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <future>
 
 #include <glib-unix.h>
 
@@ -82,6 +83,33 @@ bool UsbDeviceHandler::UseWakeUp(const std::string& node, std::string& error)
     }
     Update();
     return true;
+}
+
+void UsbDeviceHandler::Finish()
+{
+    auto finish = [this] {
+        itimerspec never{};
+        if (timerFd_ >= 0)
+            ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &never, nullptr);
+        board_.Drain();
+        board_.Model().SaveState();
+    };
+    if (!timer_)
+        return finish(); // no request ever reached the worker thread for this device
+    struct Call {
+        std::function<void()> work;
+        std::promise<void> done;
+    } call{finish, {}};
+    g_main_context_invoke(
+        g_source_get_context(timer_),
+        [](gpointer data) {
+            auto& call = *static_cast<Call*>(data);
+            call.work();
+            call.done.set_value();
+            return G_SOURCE_REMOVE;
+        },
+        &call);
+    call.done.get_future().wait();
 }
 
 gboolean UsbDeviceHandler::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)

@@ -38,6 +38,11 @@ public:
     // with `error` saying why.
     bool UseWakeUp(const std::string& node, std::string& error);
 
+    // The test bed is ending: the board takes what its FIFO still holds and keeps its state.
+    // Runs on umockdev's worker thread when that has served the device, after whatever it
+    // is doing for it, and waits for it; so call it before the test bed is let go.
+    void Finish();
+
 private:
     struct Urb {
         UMockdevIoctlClient* client;

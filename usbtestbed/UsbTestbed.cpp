@@ -133,14 +133,13 @@ bool UsbTestbed::Start(const std::string& configuration, std::string& error)
 
 UsbTestbed::~UsbTestbed()
 {
+    // What a board still had to take from its FIFO, it takes before its state is kept.
+    for (Device& device : devices_)
+        if (device.handler)
+            device.handler->Finish();
     // The test bed first, so that no request reaches a handler being destroyed.
     if (testbed_)
         g_object_unref(testbed_);
-    // What a board still had to take from its FIFO, it takes before the state is kept.
-    for (Device& device : devices_) {
-        device.usb->Drain();
-        device.board->SaveState();
-    }
     devices_.clear();
 }
 
