@@ -40,6 +40,7 @@ TEST(VerifyCompare, FindsTheFirstDifference)
              i.Set(CONFIG_WORD_ADDRESS, 0);
              t.Set(ID_WORDS_ADDRESS + 1, 0);
              t.Set(EEPROM_ADDRESS + 9, 0);
+             i.Set(0x2140, EEPROM_SUPPLIED_MARKER | 0x12); // location 64, past a 16F84A's 64 bytes
          },
          D::NONE, 0},
         {"word past a 16F84A's memory", P877, [](FirmwareImage&, FirmwareImage& t) { t.Set(0x1234, 0x3002); },
