@@ -73,28 +73,16 @@ public:
 
     // One run of quillet with `arguments` inside a test bed of its own. Nothing on the
     // library path: quillet finds the open library beside it in the build folder.
-    UsbRun Run(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> texts{QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(),
-                                       "--counts", (folder_ / "counts").string(), "--", QUILLET_BINARY};
-        return Execute(texts, arguments, false);
-    }
+    UsbRun Run(const std::vector<std::string>& arguments) { return InBed({QUILLET_BINARY}, arguments); }
 
     // Several commands in one test bed, so that the chip keeps what a command left in its
     // FIFOs for the next: a shell script naming quillet "$0".
-    UsbRun RunScript(const std::string& script)
-    {
-        return Execute({QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(), "--counts",
-                        (folder_ / "counts").string(), "--", "/bin/sh", "-c", script, QUILLET_BINARY},
-                       {}, false);
-    }
+    UsbRun RunScript(const std::string& script) { return InBed({"/bin/sh", "-c", script, QUILLET_BINARY}, {}); }
 
     // A scenario of d2xx_probe, on the open library, in a test bed of its own.
     UsbRun RunProbe(const std::string& scenario)
     {
-        return Execute({QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(), "--counts",
-                        (folder_ / "counts").string(), "--", QUILLET_D2XX_PROBE, QUILLET_OPEN_DRIVER},
-                       {scenario}, false);
+        return InBed({QUILLET_D2XX_PROBE, QUILLET_OPEN_DRIVER}, {scenario});
     }
 
     // The same run against the D2XX-level emulator, with the boards of the same
@@ -118,6 +106,15 @@ private:
         for (std::string line; std::getline(trace, line);)
             count += line.find(call) != std::string::npos && line.find(also) != std::string::npos;
         return count;
+    }
+
+    // `command` inside the test bed of this folder's configuration, counting its transfers.
+    UsbRun InBed(const std::vector<std::string>& command, const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> texts{QUILLET_USB_TESTBED, "--config", (folder_ / "bench.conf").string(),
+                                       "--counts", (folder_ / "counts").string(), "--"};
+        texts.insert(texts.end(), command.begin(), command.end());
+        return Execute(texts, arguments, false);
     }
 
     UsbRun Execute(std::vector<std::string> texts, const std::vector<std::string>& arguments, bool emulator)
