@@ -11,20 +11,6 @@
 
 namespace {
 
-// "20, 3 x 10, 100": runs of equal pauses counted.
-QString Compressed(const QStringList& pauses)
-{
-    QStringList runs;
-    for (qsizetype i = 0; i < pauses.size();) {
-        qsizetype end = i;
-        while (end < pauses.size() && pauses[end] == pauses[i])
-            ++end;
-        runs << (end - i == 1 ? pauses[i] : QString("%1 x %2").arg(end - i).arg(pauses[i]));
-        i = end;
-    }
-    return runs.join(QStringLiteral(", "));
-}
-
 constexpr auto P84A = static_cast<int>(TargetProcessor::PIC16F84A);
 constexpr auto P877 = static_cast<int>(TargetProcessor::PIC16F877);
 
@@ -217,24 +203,22 @@ private slots:
         QVERIFY(w.f.Window().IsConnected());
     }
 
-    // An operation seen at each of its pauses: every button disabled, the wait cursor, the
-    // pauses the board needs, and for Program and Read a bar started afresh. Its one message
-    // waits with the buttons still disabled and the ordinary cursor; afterwards no trace of the
-    // operation stays in the window, and only Program leaves the device open.
+    // An operation seen at each of its pauses: every button disabled, the wait cursor, and for
+    // Program and Read a bar started afresh. Its one message waits with the buttons still
+    // disabled and the ordinary cursor; afterwards no trace of the operation stays in the
+    // window. (Its calls and pauses are the golden operations test's.)
     void holdsTheWindowWhileAnOperationRuns_data()
     {
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("waitCursor");
         QTest::addColumn<bool>("restartsBar");
-        QTest::addColumn<QString>("pauses"); // in milliseconds, in order; "n x ms" for a run
-        QTest::addColumn<bool>("leftOpen");
-        QTest::newRow("blank check") << int(IDC_BLANK_CHECK) << "Device is not blank." << true << false << "20" << false;
-        QTest::newRow("erase") << int(IDC_ERASE) << "Device is erased." << true << false << "20" << false;
-        QTest::newRow("program") << int(IDC_PROGRAM) << "Programming complete." << true << true << "3 x 20" << true;
-        QTest::newRow("verify") << int(IDC_VERIFY) << "Verify failed" << true << false << "100, 20, 100" << false;
-        QTest::newRow("read") << int(IDC_READ) << "" << true << true << "100, 20" << false;
-        QTest::newRow("write version") << int(IDC_WRITE_VERSION) << "Version write complete." << false << false << "20" << false;
+        QTest::newRow("blank check") << int(IDC_BLANK_CHECK) << "Device is not blank." << true << false;
+        QTest::newRow("erase") << int(IDC_ERASE) << "Device is erased." << true << false;
+        QTest::newRow("program") << int(IDC_PROGRAM) << "Programming complete." << true << true;
+        QTest::newRow("verify") << int(IDC_VERIFY) << "Verify failed" << true << false;
+        QTest::newRow("read") << int(IDC_READ) << "" << true << true;
+        QTest::newRow("write version") << int(IDC_WRITE_VERSION) << "Version write complete." << false << false;
     }
 
     void holdsTheWindowWhileAnOperationRuns()
@@ -243,8 +227,6 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, waitCursor);
         QFETCH(bool, restartsBar);
-        QFETCH(QString, pauses);
-        QFETCH(bool, leftOpen);
 
         OperationWindow w(TargetProcessor::PIC16F84A);
         w.f.Click(IDC_AUTO_ERASE);
@@ -276,10 +258,9 @@ private slots:
         w.f.sink.whileShown = nullptr;
 
         QCOMPARE(shown, message.isEmpty() ? Messages{} : Messages{message.toStdString()});
-        QCOMPARE(Compressed(paused), pauses);
+        QVERIFY(!paused.isEmpty());
         QCOMPARE(cursorShown(), -1);
         QCOMPARE(w.f.Enabled(), kOperationButtons);
-        QCOMPARE(EmuIsOpen(w.Board()) != 0, leftOpen);
         QCOMPARE(w.f.Text(IDC_VERSION_TEXT), QStringLiteral("Bench 7"));
     }
 
