@@ -11,7 +11,6 @@
 #include "WindowFixture.h"
 #include "app/CTargetSelectDlg.h"
 #include "emulator/EmulatorControl.h"
-#include "support/TraceFile.h"
 
 namespace {
 
@@ -53,34 +52,6 @@ class ConnectionWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void connectsWritesTheVersionAndDisconnects()
-    {
-        WindowFixture f;
-        QCOMPARE(EmuSetVersionText(0, "Bench 7"), 0);
-        f.Click(IDC_CONNECT);
-        QCOMPARE(f.Text(IDC_STATUS), QStringLiteral("Bench 7"));
-        QVERIFY(f.Text(IDC_REVISION).startsWith('V') && f.Text(IDC_REVISION) != QStringLiteral("VER"));
-        QCOMPARE(f.Text(IDC_CONNECT), QStringLiteral("Disconnect"));
-        QVERIFY(f.IsChecked(IDC_16F84A));
-        QCOMPARE(f.Enabled(), (QList<int>{IDC_SEARCH, IDC_CONNECT, IDC_WRITE_VERSION, IDC_OPEN,
-                                          IDC_BLANK_CHECK, IDC_ERASE, IDC_READ, IDC_EXIT})); // no HEX file yet
-
-        f.SetText(IDC_VERSION_TEXT, QStringLiteral("Release 2.4"));
-        f.Click(IDC_WRITE_VERSION);
-        QCOMPARE(f.sink.messages, Messages{"Version write complete."});
-
-        TraceFile trace("window-disconnect");
-        f.Click(IDC_CONNECT); // Disconnect
-        QCOMPARE(trace.CountWrites("0B 0A 05 0A"), 1); // CMD_DISCONNECT, which lets the board go
-        QCOMPARE(f.Text(IDC_CONNECT), QStringLiteral("Connect"));
-        QCOMPARE(f.Text(IDC_REVISION), QStringLiteral("VER"));
-        QCOMPARE(f.Enabled(), kIdleButtons);
-
-        f.Click(IDC_CONNECT);
-        // The board keeps the text padded to its 16 characters.
-        QCOMPARE(f.Text(IDC_STATUS), QStringLiteral("Release 2.4     "));
-    }
-
     void searchListsTheBoardsInEachOpenByMode()
     {
         WindowFixture f;
@@ -152,7 +123,6 @@ private slots:
         QCOMPARE(Search(f), QStringList{});
         QCOMPARE(f.Text(IDC_SEARCH_TEXT), QStringLiteral("No devices attached"));
         QCOMPARE(f.ProfileValue("ProgSerialString"), QStringLiteral("TVRB0001"));
-        QCOMPARE(f.Enabled(), kIdleButtons);
     }
 
     void searchReportsAFailingDriver()
