@@ -17,6 +17,8 @@ constexpr int kOffsetX = 200;
 constexpr int kOffsetY = 0;
 constexpr DialogPlacement kListArea{7, 7, 156, 82};
 constexpr DialogPlacement kCloseArea{132, 89, 31, 14};
+// The template's font: half again as large as the main window's 8 points.
+constexpr double kTemplatePoints = 12;
 
 } // namespace
 
@@ -26,6 +28,7 @@ CHelpDlg::CHelpDlg(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("136"));
     setWindowTitle(QStringLiteral("Help Dialog"));
+    setFont(TemplateFont(owner->font(), kTemplatePoints));
     const DialogUnits units(font());
 
     list_ = new QListWidget(this);

@@ -22,9 +22,9 @@ constexpr int kMargin = 7;
 constexpr int kListWidth = 131;
 constexpr int kListHeight = 89;
 
-// The window is laid out in a 12-point font where the main window uses 8 points, so its
+// The window's template asks for a 12-point font where the main window's asks for 8, so its
 // dialog units are half again as large as the main window's.
-constexpr double kFontScale = 12.0 / 8.0;
+constexpr double kTemplatePoints = 12;
 
 // How long a new window may take to appear on the screen, and how often to look. A window
 // that never appears (its owner minimised) costs the operation no more than this.
@@ -68,13 +68,6 @@ QFont FixedPitchFont()
     return font;
 }
 
-QFont LayoutFont(const QWidget* owner)
-{
-    QFont font = owner->font();
-    font.setPointSizeF(font.pointSizeF() * kFontScale);
-    return font;
-}
-
 } // namespace
 
 CMemoryWindowDlg::CMemoryWindowDlg(QWidget* owner)
@@ -85,7 +78,8 @@ CMemoryWindowDlg::CMemoryWindowDlg(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QStringLiteral("Memory Window"));
-    const DialogUnits units(LayoutFont(owner));
+    setFont(TemplateFont(owner->font(), kTemplatePoints));
+    const DialogUnits units(font());
 
     list_ = new QListWidget(this);
     list_->setObjectName(QString::number(IDC_MEMORY_LIST));

@@ -1,5 +1,7 @@
 #include "app/CTargetSelectDlg.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -28,8 +30,10 @@ CTargetSelectDlg::CTargetSelectDlg(const QStringList& lines, QString& selectedDe
     const DialogUnits units(font());
 
     auto* prompt = new QLabel(QStringLiteral("Select a device and click OK"), this);
-    units.Place(prompt, kPrompt);
-    prompt->adjustSize();
+    // The text keeps its place but never clips: desktop fonts run wider than the template's.
+    QRect promptArea = units.Rect(kPrompt);
+    promptArea.setWidth(std::max(promptArea.width(), prompt->sizeHint().width()));
+    prompt->setGeometry(promptArea);
     list_ = new QListWidget(this);
     list_->setObjectName(QString::number(IDC_TARGET_LIST));
     list_->addItems(lines);

@@ -38,3 +38,13 @@ private:
     double averageWidth_ = 6.0;
     double height_ = 13.0;
 };
+
+// The desktop's font at the size a window's template asks for. The main window's template
+// asks for 8 points and gets the desktop font as it is; a 12-point template gets it half as
+// large again.
+inline QFont TemplateFont(const QFont& desktop, double templatePoints)
+{
+    QFont font = desktop;
+    font.setPointSizeF(desktop.pointSizeF() * templatePoints / 8.0);
+    return font;
+}
