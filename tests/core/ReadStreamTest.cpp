@@ -1,5 +1,5 @@
 // The Read stream: the progress positions, the decoding of what the board sends, and the
-// second chance for a short program block. Its calls on the wire are the golden operations
+// second chance for a short program block. Its calls on the wire are the golden window
 // test's; the code and message of each failure point are in the window's outcome table.
 #include "OperationTestSupport.h"
 #include "link/CommandSet.h"

@@ -1,9 +1,13 @@
-// Every operation of the window against tests/data/golden/operations.txt, which was written
-// from the original's account of each operation and not from this program: the D2XX calls it
-// makes with their arguments and pauses, the messages it shows and the window it leaves. The
-// cases here only set the scene; every expectation is in the golden file.
+// The window against golden data written from the original's account and not from this
+// program: every operation against tests/data/golden/operations.txt (the D2XX calls it makes
+// with their arguments and pauses, the messages it shows and the window it leaves), and
+// every window against dialogs.txt (titles, sizes, places, controls and tab order). The cases
+// here only set the scene; every expectation is in the golden files.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -13,7 +17,11 @@
 #include <map>
 
 #include "OperationWindow.h"
+#include "app/CAboutBoxDlg.h"
+#include "app/CHelpDlg.h"
+#include "app/CMemoryWindowDlg.h"
 #include "app/CTargetSelectDlg.h"
+#include "app/DialogUnits.h"
 #include "support/TraceFile.h"
 
 namespace {
@@ -198,12 +206,162 @@ QString Shown(WindowFixture& f, const QString& key)
     return "no such key: " + key;
 }
 
+// dialogs.txt: the lines of each window's section, keyed by its name.
+std::map<QString, QStringList> ReadDialogs()
+{
+    QFile file(QStringLiteral(QUILLET_TEST_DATA_DIR "/golden/dialogs.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("cannot read %s", qPrintable(file.fileName()));
+    std::map<QString, QStringList> windows;
+    QStringList* current = nullptr;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith(QLatin1String("== ")))
+            current = &windows[line.mid(3)];
+        else if (current)
+            *current << line;
+    }
+    return windows;
+}
+
+// The text a control's template gives it; edit boxes, lists and bars have none.
+QString TemplateText(const QWidget* control)
+{
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return label->text();
+    if (const auto* group = qobject_cast<const QGroupBox*>(control))
+        return group->title();
+    return {};
+}
+
+// A rectangle in dialog units of `font`, as "X Y W H".
+QString InUnits(const QRect& pixels, const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const double x = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                     52.0 / 4.0;
+    const double y = metrics.height() / 8.0;
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(qRound(pixels.x() / x))
+        .arg(qRound(pixels.y() / y))
+        .arg(qRound(pixels.width() / x))
+        .arg(qRound(pixels.height() / y));
+}
+
+// Whether "X Y W H" as shown matches the golden one, where "~H" is a height fitted to whole
+// lines: at most H, and less by under a line (8 units of the window's font).
+bool SamePlace(const QString& shown, const QString& golden)
+{
+    const QStringList s = shown.split(' ');
+    const QStringList g = golden.split(' ');
+    if (s.size() != g.size())
+        return false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (g[i].startsWith('~') ? s[i].toInt() > g[i].mid(1).toInt() || s[i].toInt() <= g[i].mid(1).toInt() - 8
+                                 : s[i] != g[i])
+            return false;
+    }
+    return true;
+}
+
+// Compares a window with its section of dialogs.txt; `main` is the main window, whose
+// client area places the others.
+void CompareWithGolden(const QString& name, QWidget* window, QWidget* main)
+{
+    QVERIFY2(window, qPrintable(name + ": not open"));
+    const QStringList lines = ReadDialogs()[name];
+    QVERIFY2(!lines.isEmpty(), qPrintable(name + ": no such window in dialogs.txt"));
+    QList<QWidget*> tabOrder;
+    for (const QString& line : lines) {
+        const QString where = name + ": " + line;
+        const QString key = line.section(' ', 0, 0);
+        const QString rest = line.section(' ', 1);
+        if (key == QLatin1String("title")) {
+            QVERIFY2('"' + window->windowTitle() + '"' == rest, qPrintable(where + ", shown " + window->windowTitle()));
+        } else if (key == QLatin1String("size")) {
+            const QString size = rest.endsWith(QLatin1String(" px"))
+                                     ? QStringLiteral("%1 %2 px").arg(window->width()).arg(window->height())
+                                     : InUnits(QRect(QPoint(0, 0), window->size()), window->font()).section(' ', 2);
+            QVERIFY2(SamePlace(size, rest), qPrintable(where + ", shown " + size));
+        } else if (key == QLatin1String("place")) {
+            const QPoint offset = window->pos() - main->mapToGlobal(QPoint(0, 0));
+            const QString place = InUnits(QRect(offset, QSize()), window->font()).section(' ', 0, 1);
+            QVERIFY2(place == rest, qPrintable(where + ", shown " + place));
+        } else if (key == QLatin1String("closes")) {
+            continue; // the caller times it
+        } else {
+            const QString text = rest.section('"', 1, -2);
+            QWidget* control = nullptr;
+            for (QWidget* child : window->findChildren<QWidget*>()) {
+                const bool sameId = key == QLatin1String("-") ? child->objectName().isEmpty()
+                                                             : child->objectName() == key;
+                if (sameId && child->parentWidget() == window && (key != QLatin1String("-") || TemplateText(child) == text))
+                    control = child;
+            }
+            QVERIFY2(control, qPrintable(where + ": no such control"));
+            QVERIFY2(TemplateText(control) == text, qPrintable(where + ", shown \"" + TemplateText(control) + '"'));
+            const QString place = rest.section('"', -1).trimmed();
+            if (!place.isEmpty()) {
+                QString shown = InUnits(control->geometry(), window->font());
+                // A static text keeps its place but may run wider, for a wider desktop font.
+                if (key == QLatin1String("-") && shown.section(' ', 2, 2).toInt() >= place.section(' ', 2, 2).toInt())
+                    shown = shown.section(' ', 0, 1) + ' ' + place.section(' ', 2, 2) + ' ' + shown.section(' ', 3);
+                QVERIFY2(SamePlace(shown, place), qPrintable(where + ", shown " + shown));
+            }
+            if (control->focusPolicy() != Qt::NoFocus)
+                tabOrder << control;
+        }
+    }
+    if (window == main) {
+        QList<QWidget*> chain;
+        QWidget* widget = tabOrder.value(0);
+        do {
+            if (tabOrder.contains(widget))
+                chain << widget;
+            widget = widget->nextInFocusChain();
+        } while (widget && widget != tabOrder.value(0));
+        QVERIFY2(chain == tabOrder, qPrintable(name + ": the tab order differs"));
+    }
+}
+
 } // namespace
 
-class GoldenOperationsTest : public QObject {
+class GoldenWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyWindowIsAsItsTemplate()
+    {
+        QElapsedTimer started;
+        started.start();
+        WindowFixture f;
+        CDownloadDlg& main = f.Window();
+        QPointer<QWidget> splash = main.SplashDialog();
+        CompareWithGolden(QStringLiteral("main window"), &main, &main);
+        QVERIFY(splash);
+        CompareWithGolden(QStringLiteral("splash window"), splash, &main);
+        QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
+        const qint64 closedAfter = started.elapsed();
+        const qint64 period = ReadDialogs()[QStringLiteral("splash window")].filter("closes after").value(0).section(' ', 2).toLongLong();
+        // Qt's coarse timers may fire up to 5 % early.
+        QVERIFY2(closedAfter >= period * 95 / 100 && closedAfter < period + 1000,
+                 qPrintable("splash window: closed after " + QString::number(closedAfter) + " ms"));
+
+        CAboutBoxDlg about(&main);
+        CompareWithGolden(QStringLiteral("About box"), &about, &main);
+        QString chosen;
+        CTargetSelectDlg select({QStringLiteral("2 device(s) attached:"), "0", "1"}, chosen, &main);
+        CompareWithGolden(QStringLiteral("Target Select Dialog"), &select, &main);
+        main.OpenMemoryWindow();
+        CompareWithGolden(QStringLiteral("Memory Window"), main.MemoryWindow(), &main);
+        f.Click(IDC_HELP);
+        CompareWithGolden(QStringLiteral("Help Dialog"), main.HelpDialog(), &main);
+    }
+
     void everyCaseOfTheGoldenFileIsRun()
     {
         QStringList golden;
@@ -293,5 +451,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(GoldenOperationsTest)
-#include "GoldenOperationsTest.moc"
+QTEST_MAIN(GoldenWindowTest)
+#include "GoldenWindowTest.moc"

@@ -206,7 +206,7 @@ private slots:
     // An operation seen at each of its pauses: every button disabled, the wait cursor, and for
     // Program and Read a bar started afresh. Its one message waits with the buttons still
     // disabled and the ordinary cursor; afterwards no trace of the operation stays in the
-    // window. (Its calls and pauses are the golden operations test's.)
+    // window. (Its calls and pauses are the golden window test's.)
     void holdsTheWindowWhileAnOperationRuns_data()
     {
         QTest::addColumn<int>("button");
