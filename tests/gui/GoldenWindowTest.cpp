@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -59,7 +60,10 @@ std::map<QString, GoldenCase> ReadGolden()
         if (!current)
             qFatal("operations.txt:%d: a line before the first case", number);
         const QString key = line.section(' ', 0, 0);
-        if (key == QLatin1String("repeat")) {
+        if (key == QLatin1String("calls")) {
+            const GoldenCase& same = cases.at(line.section('"', 1, 1));
+            current->calls.insert(current->calls.end(), same.calls.begin(), same.calls.end());
+        } else if (key == QLatin1String("repeat")) {
             turns = line.section(' ', 1).toInt();
         } else if (key == QLatin1String("end")) {
             for (int turn = 0; turn < turns; ++turn)
@@ -70,6 +74,14 @@ std::map<QString, GoldenCase> ReadGolden()
             (turns ? repeated : current->calls).push_back({number, line});
         } else if (key == QLatin1String("message")) {
             current->messages << line.section(' ', 1);
+        } else if (key == QLatin1String("memory") || key == QLatin1String("profile")) {
+            // "memory N": the count of lines; "memory N "text"" and "profile KEY "value"": one
+            // key each.
+            const QString rest = line.section(' ', 1);
+            if (rest.contains('"'))
+                current->window[key + ' ' + rest.section(' ', 0, 0)] = rest.section(' ', 1);
+            else
+                current->window[QStringLiteral("memory lines")] = rest;
         } else {
             current->window[key] = line.section(' ', 1);
         }
@@ -101,7 +113,7 @@ bool Matches(const QString& golden, const QString& made)
     return golden.endsWith('*') ? made.startsWith(golden.chopped(1)) : made == golden;
 }
 
-enum Start { FRESH, CONNECTED_84A, CONNECTED_877 };
+enum Start { FRESH, NO_DRIVER, CONNECTED_84A, CONNECTED_877 };
 
 struct Case {
     const char* name;
@@ -142,6 +154,37 @@ const std::vector<Case>& Cases()
         {"search by device number, connected", CONNECTED_84A, IDC_SEARCH, nullptr},
         {"search by serial number", FRESH, IDC_SEARCH, [](WindowFixture& f) { f.Click(IDC_SERIAL); }},
         {"search by description", FRESH, IDC_SEARCH, [](WindowFixture& f) { f.Click(IDC_DESCRIPTION); }},
+        {"connect, a version of zeros and no revision", FRESH, IDC_CONNECT,
+         [](WindowFixture&) {
+             Fault("answer-zero command=CMD_GET_VERSION");
+             Fault("answer-missing command=CMD_GET_REVISION");
+         }},
+        {"connect, a revision of zeros", FRESH, IDC_CONNECT,
+         [](WindowFixture&) { Fault("answer-zero command=CMD_GET_REVISION"); }},
+        {"connect, the version request unacknowledged", FRESH, IDC_CONNECT,
+         [](WindowFixture&) { Fault("ack-missing command=CMD_GET_VERSION"); }},
+        {"connect, the version unreadable", FRESH, IDC_CONNECT,
+         [](WindowFixture&) { Fault("read-fails command=CMD_GET_VERSION at=answer"); }},
+        {"connect, the processor answer unreadable", FRESH, IDC_CONNECT,
+         [](WindowFixture&) { Fault("read-fails command=CMD_GET_PROCESSOR at=answer"); }},
+        {"connect, the ping answer unreadable", FRESH, IDC_CONNECT,
+         [](WindowFixture&) { Fault("read-fails command=CMD_PING at=answer"); }},
+        {"connect, device number 65", FRESH, IDC_CONNECT, [](WindowFixture& f) { f.SetText(IDC_SEARCH_TEXT, "65"); }},
+        {"write version, unacknowledged", CONNECTED_84A, IDC_WRITE_VERSION,
+         [](WindowFixture&) { Fault("ack-missing command=CMD_WRITE_VERSION"); }},
+        {"write version, the text unwritten", CONNECTED_84A, IDC_WRITE_VERSION,
+         [](WindowFixture&) { Fault("write-fails command=CMD_WRITE_VERSION at=data"); }},
+        {"search without the driver library", NO_DRIVER, IDC_SEARCH, nullptr},
+        {"search, the list refused", FRESH, IDC_SEARCH,
+         [](WindowFixture& f) {
+             f.Click(IDC_SERIAL);
+             Fault("list-fails");
+         }},
+        {"search, three boards by serial number", FRESH, IDC_SEARCH,
+         [](WindowFixture& f) {
+             QCOMPARE(EmuConfigure("[bus]\nboards = 3\n"), 0);
+             f.Click(IDC_SERIAL);
+         }},
         {"search, no board attached", FRESH, IDC_SEARCH,
          [](WindowFixture&) { QCOMPARE(EmuConfigure("[bus]\nboards = 0\n"), 0); }},
         {"write version", CONNECTED_84A, IDC_WRITE_VERSION,
@@ -177,8 +220,9 @@ const std::vector<Case>& Cases()
     return cases;
 }
 
-// What the window shows for a key of the golden file.
-QString Shown(WindowFixture& f, const QString& key)
+// What the window shows for a key of the golden file; `dialog`: the lines the Target Select
+// Dialog showed.
+QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
 {
     const auto quoted = [&](int id) { return '"' + f.Text(id) + '"'; };
     if (key == QLatin1String("connect"))
@@ -199,6 +243,24 @@ QString Shown(WindowFixture& f, const QString& key)
             ids << QString::number(id);
         return ids.join(' ');
     }
+    if (key == QLatin1String("dialog")) {
+        QStringList quoted;
+        for (const QString& line : dialog)
+            quoted << '"' + line + '"';
+        return quoted.join(' ');
+    }
+    if (key.startsWith(QLatin1String("memory "))) {
+        const auto* memory = f.Window().MemoryWindow();
+        const auto* list = memory ? memory->findChild<QListWidget*>() : nullptr;
+        if (!list)
+            return QStringLiteral("no Memory Window");
+        if (key == QLatin1String("memory lines"))
+            return QString::number(list->count());
+        const QListWidgetItem* item = list->item(key.section(' ', 1).toInt() - 1);
+        return item ? '"' + item->text() + '"' : QStringLiteral("no such line");
+    }
+    if (key.startsWith(QLatin1String("profile ")))
+        return '"' + f.ProfileValue(qPrintable(key.section(' ', 1))) + '"';
     if (key == QLatin1String("focus")) {
         const QWidget* focus = f.Window().focusWidget();
         return focus ? focus->objectName() : QStringLiteral("none");
@@ -391,9 +453,10 @@ private slots:
         std::unique_ptr<OperationWindow> connected;
         std::unique_ptr<OperationClock> clock;
         std::unique_ptr<WindowFixture> fresh;
-        if (c.start == FRESH) {
+        if (c.start == FRESH || c.start == NO_DRIVER) {
             clock = std::make_unique<OperationClock>();
-            fresh = std::make_unique<WindowFixture>();
+            fresh = c.start == FRESH ? std::make_unique<WindowFixture>()
+                                     : std::make_unique<WindowFixture>("libftd2xx-absent.so");
         } else {
             connected = std::make_unique<OperationWindow>(c.start == CONNECTED_877 ? TargetProcessor::PIC16F877
                                                                                   : TargetProcessor::PIC16F84A);
@@ -408,11 +471,15 @@ private slots:
         f.sink.messages.clear();
 
         // A Target Select Dialog is answered with the line it selected.
+        QStringList dialogLines;
         QTimer answer;
         answer.setSingleShot(true);
-        connect(&answer, &QTimer::timeout, [] {
-            if (auto* dialog = dynamic_cast<CTargetSelectDlg*>(QApplication::activeModalWidget()))
+        connect(&answer, &QTimer::timeout, [&dialogLines] {
+            if (auto* dialog = dynamic_cast<CTargetSelectDlg*>(QApplication::activeModalWidget())) {
+                for (int line = 0; line < dialog->List()->count(); ++line)
+                    dialogLines << dialog->List()->item(line)->text();
                 dialog->findChild<QPushButton*>(QString::number(IDC_EXIT))->click();
+            }
         });
         answer.start(0);
         f.Click(c.button);
@@ -447,7 +514,8 @@ private slots:
             shown << '"' + QString::fromStdString(message) + '"';
         QCOMPARE(shown, expected.messages);
         for (const auto& [key, value] : expected.window)
-            QVERIFY2(Shown(f, key) == value, qPrintable(key + ": golden " + value + ", shown " + Shown(f, key)));
+            QVERIFY2(Shown(f, key, dialogLines) == value,
+                     qPrintable(key + ": golden " + value + ", shown " + Shown(f, key, dialogLines)));
     }
 };
 
