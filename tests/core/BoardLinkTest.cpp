@@ -93,60 +93,29 @@ TEST_F(LinkTest, AsksForTheEventCharacterAfterEveryOpenTakenOrNot)
     }
 }
 
-struct ConnectCase {
-    const char* name;
-    const char* fault;
-    int result;
-    const char* status;
-    const char* revision;
-    Messages messages;
-    std::vector<ProcessorAnswer> answers;
-    bool connected = true; // the device left open and the link not marked lost
-};
-
-TEST_F(LinkTest, ConnectEdgeCasesEndAsTheyShould)
+// The connect cases the golden window test leaves out: what the board answered beyond the
+// ping's word, and the processor answers that change nothing or choose the 16F877.
+TEST_F(LinkTest, ConnectTakesOnlyWhatEachAnswerSays)
 {
-    const char* kNoProcessor = "No response to request: Get Processor Type";
-    const ConnectCase cases[] = {
-        {"version of zeros", "answer-zero command=CMD_GET_VERSION", 0, "NO VERSION", nullptr, {},
-         {PROCESSOR_16F84A}},
-        {"version unanswered", "ack-missing command=CMD_GET_VERSION", 0, "Not connected.", nullptr,
-         {"No response to request: Get Version", kNoProcessor, kNoProcessor}, {}, false},
-        {"version unreadable", "read-fails command=CMD_GET_VERSION at=answer", 0, "Not connected.", nullptr,
-         {"Error reading version.", kNoProcessor, kNoProcessor}, {}, false},
-        {"ping answer unreadable", "read-fails command=CMD_PING at=answer", CONNECT_NO_PING,
-         "Device not responding to ping.", "VER", {"Read Error"}, {}, false},
-        // What the ping's answer brought beyond its word is no part of the revision.
-        {"ping answer with two bytes more", "answer-bytes command=CMD_PING bytes=05,0A,05,0A,01,02", 0, nullptr,
-         "V1.03", {}, {PROCESSOR_16F84A}},
-        {"no revision", "answer-missing command=CMD_GET_REVISION", 0, nullptr, "V---", {},
-         {PROCESSOR_16F84A}},
-        {"revision of zeros", "answer-zero command=CMD_GET_REVISION", 0, nullptr, "VVER", {},
-         {PROCESSOR_16F84A}},
-        {"selection unchanged", "processor-answer value=unchanged", 0, nullptr, nullptr, {},
-         {PROCESSOR_UNCHANGED}},
-        {"a 16F877 reported", "processor-answer value=16F877", 0, nullptr, nullptr, {},
-         {PROCESSOR_16F877}},
+    const struct {
+        const char* fault;
+        const char* revision;
+        std::vector<ProcessorAnswer> answers;
+    } cases[] = {
+        {"answer-bytes command=CMD_PING bytes=05,0A,05,0A,01,02", "V1.03", {PROCESSOR_16F84A}},
+        {"processor-answer value=unchanged", "V1.03", {PROCESSOR_UNCHANGED}},
+        {"processor-answer value=16F877", "V1.03", {PROCESSOR_16F877}},
     };
-    for (const ConnectCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
         Configure(nullptr);
-        sink.messages.clear();
         host = FakeLinkHost{};
         Inject(c.fault);
-        EXPECT_EQ(ConnectBoard(link), c.result);
-        if (c.status) {
-            EXPECT_EQ(host.status, c.status);
-        }
-        if (c.revision) {
-            EXPECT_EQ(host.revision, c.revision);
-        }
-        EXPECT_EQ(sink.messages, c.messages);
+        EXPECT_EQ(ConnectBoard(link), 0);
+        EXPECT_EQ(host.revision, c.revision);
         EXPECT_EQ(host.processorAnswers, c.answers);
-        EXPECT_EQ(driver.IsDeviceOpen(), c.connected);
-        if (!c.connected) {
-            EXPECT_GT(host.markedNotConnected, 0);
-        }
+        EXPECT_EQ(sink.messages, Messages{});
+        EXPECT_TRUE(driver.IsDeviceOpen());
         driver.Close();
     }
 }
@@ -168,21 +137,6 @@ TEST_F(LinkTest, AWrittenVersionComesBackOnTheNextConnect)
 
     ASSERT_EQ(ConnectBoard(link), 0);
     EXPECT_EQ(host.status, "AB              ");
-}
-
-TEST_F(LinkTest, AFailedVersionWriteLosesTheLink)
-{
-    Inject("ack-missing command=CMD_WRITE_VERSION");
-    EXPECT_NE(WriteVersion(link, u"X"), 0);
-    EXPECT_EQ(sink.messages, Messages{"Could not open device during Version Write."});
-    EXPECT_GE(host.markedNotConnected, 1);
-
-    EmuClearFaults();
-    sink.messages.clear();
-    Inject("write-fails command=CMD_WRITE_VERSION at=data");
-    EXPECT_NE(WriteVersion(link, u"X"), 0);
-    EXPECT_EQ(sink.messages, Messages{"Error writing version."});
-    EXPECT_FALSE(driver.IsDeviceOpen());
 }
 
 } // namespace
