@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
 #include <ostream>
 
 #include "emulator/EmulatorControl.h"
@@ -70,18 +74,62 @@ TEST_F(D2xxBindingTest, NeverHandsAClosedHandleToTheDriver)
     EXPECT_EQ(sink.messages, Messages{});
 }
 
-TEST_F(D2xxBindingTest, AMissingLibraryIsReportedOnceAndEveryCallSaysSo)
+// Every driver message against tests/data/golden/driver-messages.txt, with libraries that
+// have only the entry points looked up before a missing one.
+TEST_F(D2xxBindingTest, EveryMissingPieceShowsItsGoldenMessage)
 {
-    D2xxBinding binding(sink, "libftd2xx-absent.so");
-    EXPECT_EQ(binding.LoadDriver(), 1);
-    DWORD count = 0;
-    EXPECT_EQ(binding.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_INVALID_HANDLE);
-    EXPECT_EQ(binding.Open(0), FT_INVALID_HANDLE);
-    EXPECT_EQ(binding.Close(), FT_OK) << "nothing is open, so nothing is called";
-    EXPECT_EQ(sink.messages,
-              (Messages{"Error: Can't Load ftd2xx.dll driver software -- The Search and Connect "
-                        "functions will not work.",
-                        "FT_ListDevices is not valid!", "FT_Open is not valid!"}));
+    std::vector<std::string> partial; // the library with the first N entry points, by N
+    std::istringstream paths(QUILLET_PARTIAL_DRIVERS);
+    for (std::string path; std::getline(paths, path, '|');)
+        partial.push_back(path);
+    std::vector<std::string> lookupOrder;
+    unsigned char buffer[2] = {};
+    DWORD moved = 0;
+    const std::map<std::string, std::function<void(D2xxBinding&)>> calls{
+        {"FT_Write", [&](D2xxBinding& b) { b.Write(buffer, 2, &moved); }},
+        {"FT_Read", [&](D2xxBinding& b) { b.Read(buffer, 2, &moved); }},
+        {"FT_Open", [](D2xxBinding& b) { b.Open(0); }},
+        {"FT_OpenEx", [](D2xxBinding& b) { b.OpenEx("TVRA0001", FT_OPEN_BY_SERIAL_NUMBER); }},
+        {"FT_ListDevices", [&](D2xxBinding& b) { b.ListDevices(&moved, nullptr, FT_LIST_NUMBER_ONLY); }},
+        {"FT_Close", [](D2xxBinding& b) { b.Close(); }},
+        {"FT_Purge", [](D2xxBinding& b) { b.Purge(FT_PURGE_RX); }},
+        {"FT_SetTimeouts", [](D2xxBinding& b) { b.SetTimeouts(1000, 1000); }},
+        {"FT_GetQueueStatus", [&](D2xxBinding& b) { b.GetQueueStatus(&moved); }},
+    };
+    std::ifstream file(QUILLET_TEST_DATA_DIR "/golden/driver-messages.txt");
+    int lines = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string when, name, text;
+        fields >> when;
+        if (when != "load")
+            fields >> name;
+        fields >> std::ws;
+        std::getline(fields, text);
+        SCOPED_TRACE(line);
+        ++lines;
+        if (when == "find")
+            lookupOrder.push_back(name);
+        const auto index = static_cast<std::size_t>(
+            std::find(lookupOrder.begin(), lookupOrder.end(), name) - lookupOrder.begin());
+        ASSERT_TRUE(when == "load" || index < partial.size());
+        D2xxBinding binding(sink, when == "load" ? "libftd2xx-absent.so" : partial[index]);
+        sink.messages.clear();
+        binding.LoadDriver();
+        if (when == "call") {
+            ASSERT_TRUE(calls.count(name));
+            if (index > 2) { // FT_Open is there: the calls after it meet an open device
+                ASSERT_EQ(binding.Open(0), FT_OK);
+            }
+            sink.messages.clear();
+            calls.at(name)(binding);
+        }
+        EXPECT_EQ(sink.messages, Messages{text.substr(0, text.size() - 1)});
+        EXPECT_EQ(text.back(), '|');
+    }
+    EXPECT_EQ(lines, 20); // the file read whole
 }
 
 TEST_F(D2xxBindingTest, ALibraryWithoutResetDeviceKeepsTheEntriesBeforeIt)

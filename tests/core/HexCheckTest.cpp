@@ -84,13 +84,4 @@ TEST(HexCheck, RecordsGiveTheirResultConfigurationAndWords)
     }
 }
 
-TEST(HexCheck, MessageTexts)
-{
-    EXPECT_EQ(HexCheckMessage(HEX_FILE_OK), nullptr);
-    EXPECT_STREQ(HexCheckMessage(HEX_NO_FILE_NAME), "Error: Invalid HEX file name.");
-    EXPECT_STREQ(HexCheckMessage(HEX_CANNOT_OPEN), "Error: HEX file could not be opened.");
-    EXPECT_STREQ(HexCheckMessage(HEX_CHECKSUM_ERROR), "Checksum error in HEX file.");
-    EXPECT_STREQ(HexCheckMessage(HEX_TOO_LARGE), "Selected HEX file is too large to fit into device FLASH.");
-}
-
 } // namespace

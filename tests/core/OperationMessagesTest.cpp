@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "image/ConfigWord.h"
+#include "image/HexFile.h"
 #include "ops/OperationMessages.h"
 
 namespace {
@@ -50,6 +52,32 @@ std::string Message(const std::string& operation, const std::string& outcome)
     }
     if (operation == "hex-file-not-opened")
         return HexFileNotOpenedMessage(outcome) + "|";
+    if (operation == "hex-check") {
+        const std::map<std::string, HexCheckResult> results{
+            {"HEX_FILE_OK", HEX_FILE_OK}, {"HEX_NO_FILE_NAME", HEX_NO_FILE_NAME}, {"HEX_CANNOT_OPEN", HEX_CANNOT_OPEN},
+            {"HEX_CHECKSUM_ERROR", HEX_CHECKSUM_ERROR}, {"HEX_TOO_LARGE", HEX_TOO_LARGE}};
+        return Shown(HexCheckMessage(results.at(outcome)));
+    }
+    if (operation == "verify-config") {
+        // The 16F877, which has every option: the target's word as the defaults make it,
+        // against the defaults with the one option changed.
+        const auto processor = TargetProcessor::PIC16F877;
+        ConfigOptions options;
+        const std::uint16_t word = BuildConfigWord(processor, options);
+        const std::map<std::string, std::function<void()>> changes{
+            {"NONE", [] {}},
+            {"POWER_UP_TIMER", [&] { options.powerUpTimer = !options.powerUpTimer; }},
+            {"WATCHDOG_TIMER", [&] { options.watchdogTimer = !options.watchdogTimer; }},
+            {"CODE_PROTECTION", [&] { options.codeProtection = CP_ALL; }},
+            {"BROWN_OUT_RESET", [&] { options.brownOutReset = !options.brownOutReset; }},
+            {"PROGRAM_MEMORY_WRITE", [&] { options.programMemoryWrite = !options.programMemoryWrite; }},
+            {"EEPROM_PROTECT", [&] { options.eepromProtect = !options.eepromProtect; }},
+            {"IN_CIRCUIT_DEBUGGER", [&] { options.inCircuitDebugger = !options.inCircuitDebugger; }},
+        };
+        changes.at(outcome)();
+        const std::string message = CompareConfigWord(processor, word, options);
+        return message.empty() ? "-" : message + "|";
+    }
     const int code = kOutcomes.at(outcome);
     const std::map<std::string, std::function<const char*()>> messages{
         {"blank-check", [&] { return BlankCheckMessage(BlankCheckResult(code)); }},
@@ -79,7 +107,7 @@ TEST(OperationMessagesTest, EveryOutcomeShowsItsGoldenText)
         EXPECT_EQ(Message(operation, outcome), text);
         ++outcomes;
     }
-    EXPECT_EQ(outcomes, 57); // the file read whole
+    EXPECT_EQ(outcomes, 70); // the file read whole
 }
 
 } // namespace
