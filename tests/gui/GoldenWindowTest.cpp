@@ -4,11 +4,14 @@
 // every window against dialogs.txt (titles, sizes, places, controls and tab order). The cases
 // here only set the scene; every expectation is in the golden files.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -355,6 +358,38 @@ void CompareWithGolden(const QString& name, QWidget* window, QWidget* main)
             QVERIFY2(place == rest, qPrintable(where + ", shown " + place));
         } else if (key == QLatin1String("closes")) {
             continue; // the caller times it
+        } else if (key == QLatin1String("system")) {
+#if !defined(Q_OS_WIN) // there the Windows-only test reads the real system menu
+            // Linux desktops offer no way into a window's system menu: the context menu holds it.
+            QString entry;
+            QTimer::singleShot(0, [&entry] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    entry = menu->actions().value(0) ? menu->actions().value(0)->text() : QString();
+                    menu->close();
+                }
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(1, 1), window->mapToGlobal(QPoint(1, 1)));
+            QCoreApplication::sendEvent(window, &click);
+            QVERIFY2("menu \"" + entry + '"' == rest, qPrintable(where + ", shown " + entry));
+#endif
+        } else if (key == QLatin1String("filter")) {
+            // "name|pattern|" each; the program offers the names. Off Windows "*.*" would hide
+            // every name without a dot, which "All Files" must not (DEPARTURES).
+            QStringList names;
+            const QStringList parts = rest.section('"', 1, -2).split('|');
+            for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+                if (!parts[i].isEmpty())
+                    names << parts[i];
+#if !defined(Q_OS_WIN)
+            names.replaceInStrings(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+#endif
+            const auto* dialog = qobject_cast<QFileDialog*>(window);
+            QVERIFY2(dialog && dialog->nameFilters() == names,
+                     qPrintable(where + ", shown " + (dialog ? dialog->nameFilters().join('|') : "no file dialog")));
+        } else if (key == QLatin1String("default")) {
+            const auto* dialog = qobject_cast<QFileDialog*>(window);
+            const QString shown = dialog ? "extension \"*." + dialog->defaultSuffix() + '"' : "no file dialog";
+            QVERIFY2(shown == rest, qPrintable(where + ", shown " + shown));
         } else {
             const QString text = rest.section('"', 1, -2);
             QWidget* control = nullptr;
@@ -413,15 +448,31 @@ private slots:
         QVERIFY2(closedAfter >= period * 95 / 100 && closedAfter < period + 1000,
                  qPrintable("splash window: closed after " + QString::number(closedAfter) + " ms"));
 
-        CAboutBoxDlg about(&main);
-        CompareWithGolden(QStringLiteral("About box"), &about, &main);
-        QString chosen;
-        CTargetSelectDlg select({QStringLiteral("2 device(s) attached:"), "0", "1"}, chosen, &main);
-        CompareWithGolden(QStringLiteral("Target Select Dialog"), &select, &main);
+        {
+            CAboutBoxDlg about(&main);
+            CompareWithGolden(QStringLiteral("About box"), &about, &main);
+            QString chosen;
+            CTargetSelectDlg select({QStringLiteral("2 device(s) attached:"), "0", "1"}, chosen, &main);
+            CompareWithGolden(QStringLiteral("Target Select Dialog"), &select, &main);
+        }
         main.OpenMemoryWindow();
         CompareWithGolden(QStringLiteral("Memory Window"), main.MemoryWindow(), &main);
         f.Click(IDC_HELP);
         CompareWithGolden(QStringLiteral("Help Dialog"), main.HelpDialog(), &main);
+
+        // Open's own dialog, which Open shows when no test chooses the file for it.
+        f.Restart();
+        QTimer answer;
+        answer.setSingleShot(true);
+        connect(&answer, &QTimer::timeout, [&f] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                CompareWithGolden(QStringLiteral("open-file dialog"), dialog, &f.Window());
+                dialog->reject();
+            }
+        });
+        answer.start(0);
+        f.Click(IDC_OPEN);
+        QVERIFY2(!answer.isActive(), "the file dialog was shown");
     }
 
     void everyCaseOfTheGoldenFileIsRun()
