@@ -20,7 +20,6 @@ struct SendCase {
 TEST_F(LinkTest, SendCommandReportsEachOutcome)
 {
     const char* kRefusedDescription = "You must enter a Device Description or Serial Number.";
-    const char* kRefusedNumber = "Select a method to open or enter a valid device number (0-64).";
     const SendCase cases[] = {
         {"acknowledged", nullptr, {2, "0"}, 0, true, {}},
         {"high nibbles ignored", "ack-bytes command=CMD_CONNECT bytes=F5,FA", {2, "0"}, 0, true, {}},
@@ -38,7 +37,6 @@ TEST_F(LinkTest, SendCommandReportsEachOutcome)
          {kRefusedDescription}},
         {"also refused by serial number", nullptr, {0, "Enter Device Description here."}, OPEN_REFUSED,
          false, {kRefusedDescription}},
-        {"device number too large", nullptr, {2, "65"}, OPEN_REFUSED, false, {kRefusedNumber}},
         {"no such serial number", nullptr, {0, "tvra0001"}, -1, false, {}},
         {"by description", nullptr, {1, "TVR-IOB"}, 0, true, {}},
     };
