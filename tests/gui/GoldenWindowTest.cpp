@@ -36,6 +36,8 @@ struct GoldenLine {
 };
 
 struct GoldenCase {
+    QStringList setup; // "start ..." first
+    int button = 0;    // the click whose effects are compared
     std::vector<GoldenLine> calls; // repeats unrolled
     QStringList messages;
     std::map<QString, QString> window; // key: the rest of its line
@@ -63,7 +65,12 @@ std::map<QString, GoldenCase> ReadGolden()
         if (!current)
             qFatal("operations.txt:%d: a line before the first case", number);
         const QString key = line.section(' ', 0, 0);
-        if (key == QLatin1String("calls")) {
+        static const QStringList kSetup = {"start", "fault", "boards", "chip-word", "set", "before"};
+        if (kSetup.contains(key)) {
+            current->setup << line;
+        } else if (key == QLatin1String("click")) {
+            current->button = line.section(' ', 1).toInt();
+        } else if (key == QLatin1String("calls")) {
             const GoldenCase& same = cases.at(line.section('"', 1, 1));
             current->calls.insert(current->calls.end(), same.calls.begin(), same.calls.end());
         } else if (key == QLatin1String("repeat")) {
@@ -116,111 +123,23 @@ bool Matches(const QString& golden, const QString& made)
     return golden.endsWith('*') ? made.startsWith(golden.chopped(1)) : made == golden;
 }
 
-enum Start { FRESH, NO_DRIVER, CONNECTED_84A, CONNECTED_877 };
-
-struct Case {
-    const char* name;
-    Start start;
-    int button;
-    std::function<void(WindowFixture&)> prepare; // before the click
-};
-
-void Fault(const char* fault)
+// Plays one line of a case's scene after its start.
+void Prepare(WindowFixture& f, const QString& line)
 {
-    QCOMPARE(EmuInjectFault(fault), 0);
-}
-
-const std::vector<Case>& Cases()
-{
-    static const std::vector<Case> cases{
-        {"connect 16F84A", FRESH, IDC_CONNECT, nullptr},
-        {"connect 16F877", FRESH, IDC_CONNECT, [](WindowFixture& f) { f.SetText(IDC_SEARCH_TEXT, "1"); }},
-        {"connect, the first attempt unacknowledged", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_CONNECT times=1"); }},
-        {"connect, both attempts unacknowledged", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_CONNECT"); }},
-        {"connect, the ping retried", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_PING times=1"); }},
-        {"connect, the ping unacknowledged twice", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_PING"); }},
-        {"connect, the ping answered 0xA5A4", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("answer-wrong command=CMD_PING value=0xA5A4"); }},
-        {"connect, the description left as it came", FRESH, IDC_CONNECT,
-         [](WindowFixture& f) { f.Click(IDC_DESCRIPTION); }},
-        {"connect, no processor reported at first", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("processor-answer value=none times=1"); }},
-        {"connect, a version of 20 bytes", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("answer-short command=CMD_GET_VERSION count=20"); }},
-        {"disconnect", CONNECTED_84A, IDC_CONNECT, nullptr},
-        {"disconnect, unacknowledged", CONNECTED_84A, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_DISCONNECT"); }},
-        {"search by device number, connected", CONNECTED_84A, IDC_SEARCH, nullptr},
-        {"search by serial number", FRESH, IDC_SEARCH, [](WindowFixture& f) { f.Click(IDC_SERIAL); }},
-        {"search by description", FRESH, IDC_SEARCH, [](WindowFixture& f) { f.Click(IDC_DESCRIPTION); }},
-        {"connect, a version of zeros and no revision", FRESH, IDC_CONNECT,
-         [](WindowFixture&) {
-             Fault("answer-zero command=CMD_GET_VERSION");
-             Fault("answer-missing command=CMD_GET_REVISION");
-         }},
-        {"connect, a revision of zeros", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("answer-zero command=CMD_GET_REVISION"); }},
-        {"connect, the version request unacknowledged", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_GET_VERSION"); }},
-        {"connect, the version unreadable", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("read-fails command=CMD_GET_VERSION at=answer"); }},
-        {"connect, the processor answer unreadable", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("read-fails command=CMD_GET_PROCESSOR at=answer"); }},
-        {"connect, the ping answer unreadable", FRESH, IDC_CONNECT,
-         [](WindowFixture&) { Fault("read-fails command=CMD_PING at=answer"); }},
-        {"connect, device number 65", FRESH, IDC_CONNECT, [](WindowFixture& f) { f.SetText(IDC_SEARCH_TEXT, "65"); }},
-        {"write version, unacknowledged", CONNECTED_84A, IDC_WRITE_VERSION,
-         [](WindowFixture&) { Fault("ack-missing command=CMD_WRITE_VERSION"); }},
-        {"write version, the text unwritten", CONNECTED_84A, IDC_WRITE_VERSION,
-         [](WindowFixture&) { Fault("write-fails command=CMD_WRITE_VERSION at=data"); }},
-        {"search without the driver library", NO_DRIVER, IDC_SEARCH, nullptr},
-        {"search, the list refused", FRESH, IDC_SEARCH,
-         [](WindowFixture& f) {
-             f.Click(IDC_SERIAL);
-             Fault("list-fails");
-         }},
-        {"search, three boards by serial number", FRESH, IDC_SEARCH,
-         [](WindowFixture& f) {
-             QCOMPARE(EmuConfigure("[bus]\nboards = 3\n"), 0);
-             f.Click(IDC_SERIAL);
-         }},
-        {"search, no board attached", FRESH, IDC_SEARCH,
-         [](WindowFixture&) { QCOMPARE(EmuConfigure("[bus]\nboards = 0\n"), 0); }},
-        {"write version", CONNECTED_84A, IDC_WRITE_VERSION,
-         [](WindowFixture& f) { f.SetText(IDC_VERSION_TEXT, "AB"); }},
-        {"blank check 16F84A, blank", CONNECTED_84A, IDC_BLANK_CHECK, nullptr},
-        {"blank check 16F877, not blank", CONNECTED_877, IDC_BLANK_CHECK,
-         [](WindowFixture&) { EmuSetChipWord(1, kSomeWord, 0); }},
-        {"blank check, the answer unreadable", CONNECTED_84A, IDC_BLANK_CHECK,
-         [](WindowFixture&) { Fault("read-fails command=CMD_BLANK_CHECK_84A at=answer"); }},
-        {"erase 16F84A", CONNECTED_84A, IDC_ERASE, nullptr},
-        {"erase 16F877", CONNECTED_877, IDC_ERASE, nullptr},
-        {"erase, a wrong answer", CONNECTED_877, IDC_ERASE,
-         [](WindowFixture&) { Fault("answer-wrong command=CMD_BULK_ERASE_877 value=0x5A"); }},
-        {"program 16F84A", CONNECTED_84A, IDC_PROGRAM, nullptr},
-        {"program 16F877, not blank, with auto-erase", CONNECTED_877, IDC_PROGRAM,
-         [](WindowFixture& f) {
-             EmuSetChipWord(1, kSomeWord, 0);
-             f.Click(IDC_AUTO_ERASE);
-         }},
-        {"program, the closing block acknowledged wrongly", CONNECTED_84A, IDC_PROGRAM,
-         [](WindowFixture&) { Fault("block-ack-wrong part=closing"); }},
-        {"read 16F84A", CONNECTED_84A, IDC_READ, nullptr},
-        {"read 16F877", CONNECTED_877, IDC_READ, nullptr},
-        {"read, a short program block asked again", CONNECTED_84A, IDC_READ,
-         [](WindowFixture&) { Fault("block-short part=program block=3 count=40 times=1"); }},
-        {"read, the repeated block short again", CONNECTED_84A, IDC_READ,
-         [](WindowFixture&) { Fault("block-short part=program block=3 count=40 times=2"); }},
-        {"verify 16F84A", CONNECTED_84A, IDC_VERIFY, nullptr},
-        {"verify 16F877", CONNECTED_877, IDC_VERIFY, nullptr},
-        {"verify, a short configuration block", CONNECTED_84A, IDC_VERIFY,
-         [](WindowFixture&) { Fault("block-short part=config count=20"); }},
-    };
-    return cases;
+    const QString key = line.section(' ', 0, 0);
+    const QString rest = line.section(' ', 1);
+    if (key == QLatin1String("fault"))
+        QVERIFY2(EmuInjectFault(qPrintable(rest)) == 0, EmuLastError());
+    else if (key == QLatin1String("boards"))
+        QCOMPARE(EmuConfigure(qPrintable("[bus]\nboards = " + rest + '\n')), 0);
+    else if (key == QLatin1String("chip-word"))
+        QCOMPARE(EmuSetChipWord(rest.section(' ', 0, 0).toInt(), rest.section(' ', 1, 1).toUInt(nullptr, 16),
+                                rest.section(' ', 2, 2).toUInt(nullptr, 0)),
+                 0);
+    else if (key == QLatin1String("set"))
+        f.SetText(rest.section(' ', 0, 0).toInt(), rest.section('"', 1, -2));
+    else if (key == QLatin1String("before"))
+        f.Click(rest.toInt());
 }
 
 // What the window shows for a key of the golden file; `dialog`: the lines the Target Select
@@ -475,47 +394,37 @@ private slots:
         QVERIFY2(!answer.isActive(), "the file dialog was shown");
     }
 
-    void everyCaseOfTheGoldenFileIsRun()
-    {
-        QStringList golden;
-        for (const auto& [name, expected] : ReadGolden())
-            golden << name;
-        QStringList run;
-        for (const Case& c : Cases())
-            run << c.name;
-        run.sort();
-        QCOMPARE(run, golden);
-    }
-
     void makesTheGoldenCallsAndLeavesTheGoldenWindow_data()
     {
-        QTest::addColumn<int>("index");
-        for (std::size_t i = 0; i < Cases().size(); ++i)
-            QTest::newRow(Cases()[i].name) << int(i);
+        QTest::addColumn<QString>("name");
+        for (const auto& [name, expected] : ReadGolden())
+            QTest::newRow(qPrintable(name)) << name;
     }
 
     void makesTheGoldenCallsAndLeavesTheGoldenWindow()
     {
-        QFETCH(int, index);
-        const Case& c = Cases()[std::size_t(index)];
-        const GoldenCase expected = ReadGolden()[c.name];
+        QFETCH(QString, name);
+        const GoldenCase expected = ReadGolden().at(name);
+        const QString start = expected.setup.value(0);
+        QVERIFY2(start.startsWith(QLatin1String("start ")) && expected.button, "a case starts and clicks");
 
         TraceFile trace("golden");
         std::unique_ptr<OperationWindow> connected;
         std::unique_ptr<OperationClock> clock;
         std::unique_ptr<WindowFixture> fresh;
-        if (c.start == FRESH || c.start == NO_DRIVER) {
-            clock = std::make_unique<OperationClock>();
-            fresh = c.start == FRESH ? std::make_unique<WindowFixture>()
-                                     : std::make_unique<WindowFixture>("libftd2xx-absent.so");
+        if (start.startsWith(QLatin1String("start connected"))) {
+            connected = std::make_unique<OperationWindow>(start.endsWith(QLatin1String("16F877"))
+                                                              ? TargetProcessor::PIC16F877
+                                                              : TargetProcessor::PIC16F84A);
         } else {
-            connected = std::make_unique<OperationWindow>(c.start == CONNECTED_877 ? TargetProcessor::PIC16F877
-                                                                                  : TargetProcessor::PIC16F84A);
+            clock = std::make_unique<OperationClock>();
+            fresh = start == QLatin1String("start fresh") ? std::make_unique<WindowFixture>()
+                                                          : std::make_unique<WindowFixture>("libftd2xx-absent.so");
         }
         WindowFixture& f = fresh ? *fresh : connected->f;
         OperationClock& time = clock ? *clock : connected->clock;
-        if (c.prepare)
-            c.prepare(f);
+        for (const QString& line : expected.setup.mid(1))
+            Prepare(f, line);
         trace.Clear();
         std::vector<std::pair<std::size_t, unsigned>> pauses; // before trace line, milliseconds
         time.atPause = [&](unsigned milliseconds) { pauses.emplace_back(trace.Lines().size(), milliseconds); };
@@ -533,7 +442,7 @@ private slots:
             }
         });
         answer.start(0);
-        f.Click(c.button);
+        f.Click(expected.button);
         time.atPause = nullptr;
 
         const std::vector<std::string> lines = trace.Lines();
