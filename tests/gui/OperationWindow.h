@@ -15,8 +15,6 @@
 using Messages = std::vector<std::string>;
 
 constexpr unsigned kSomeWord = 0x0010;        // a program word the fixtures leave erased
-constexpr unsigned kChangedWord = 0x0005;     // a program word both fixtures supply
-constexpr unsigned kEepromLocation5 = 0x2105; // EEPROM location 5 as the chip addresses it
 
 // The program's fixed pauses advance the emulator's clock instead of sleeping; a test may act
 // at a pause, as a user or a failing disk would while the operation runs.
