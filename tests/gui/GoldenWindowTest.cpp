@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
@@ -66,12 +67,12 @@ std::map<QString, GoldenCase> ReadGolden()
         if (!current)
             qFatal("operations.txt:%d: a line before the first case", number);
         const QString key = line.section(' ', 0, 0);
-        static const QStringList kSetup = {"start", "fault", "boards", "chip-word", "set", "before",
-                                           "programmed", "file", "path"};
+        static const QStringList kSetup = {"start", "fault", "boards", "chip-word", "set", "before", "programmed",
+                                           "file", "path", "type", "stored", "restart", "answer"};
         if (kSetup.contains(key)) {
             current->setup << line;
         } else if (key == QLatin1String("click")) {
-            current->button = line.section(' ', 1).toInt();
+            current->button = line == QLatin1String("click none") ? -1 : line.section(' ', 1).toInt();
         } else if (line == QLatin1String("calls any")) {
             current->anyCalls = true;
         } else if (key == QLatin1String("calls")) {
@@ -127,8 +128,34 @@ bool Matches(const QString& golden, const QString& made)
     return golden.endsWith('*') ? made.startsWith(golden.chopped(1)) : made == golden;
 }
 
+// Answers every Target Select Dialog as it opens: OK with line `row` selected (-1: as it
+// opened), or Esc (-2); keeps the lines the last one showed.
+class DialogAnswerer : public QObject {
+public:
+    DialogAnswerer() { qApp->installEventFilter(this); }
+    ~DialogAnswerer() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = dynamic_cast<CTargetSelectDlg*>(watched);
+        if (dialog && event->type() == QEvent::Show)
+            QTimer::singleShot(0, dialog, [this, dialog] {
+                lines.clear();
+                for (int line = 0; line < dialog->List()->count(); ++line)
+                    lines << dialog->List()->item(line)->text();
+                if (row == -2)
+                    return dialog->reject();
+                if (row >= 0)
+                    dialog->List()->setCurrentRow(row);
+                dialog->findChild<QPushButton*>(QString::number(IDC_EXIT))->click();
+            });
+        return false;
+    }
+    int row = -1;
+    QStringList lines;
+};
+
 // Plays one line of a case's scene after its start; `w` is the connected window, if any.
-void Prepare(WindowFixture& f, OperationWindow* w, const QString& line)
+void Prepare(WindowFixture& f, OperationWindow* w, DialogAnswerer& answerer, const QString& line)
 {
     const QString key = line.section(' ', 0, 0);
     const QString rest = line.section(' ', 1);
@@ -144,7 +171,17 @@ void Prepare(WindowFixture& f, OperationWindow* w, const QString& line)
         f.SetText(rest.section(' ', 0, 0).toInt(), rest.section('"', 1, -2));
     else if (key == QLatin1String("before"))
         f.Click(rest.toInt());
-    else if (!w)
+    else if (key == QLatin1String("answer"))
+        answerer.row = rest == QLatin1String("Esc") ? -2 : rest.toInt();
+    else if (key == QLatin1String("stored"))
+        f.SetProfileValue(qPrintable(rest.section(' ', 0, 0)), rest.section('"', 1, -2));
+    else if (key == QLatin1String("restart"))
+        f.Restart();
+    else if (key == QLatin1String("type")) {
+        auto* edit = f.Find<QLineEdit>(rest.section(' ', 0, 0).toInt());
+        edit->selectAll();
+        QTest::keyClicks(edit, rest.section('"', 1, -2));
+    } else if (!w)
         QFAIL(qPrintable(line + ": only for a case started connected"));
     else if (key == QLatin1String("programmed"))
         QCOMPARE(w->Run(IDC_PROGRAM), Messages{"Programming complete."});
@@ -157,6 +194,19 @@ void Prepare(WindowFixture& f, OperationWindow* w, const QString& line)
         f.Window().SetHexFileChooser([](const QString&) { return QString(); });
         f.Click(IDC_OPEN);
     }
+}
+
+// The main window's controls in tab order that `take` picks, as their ids.
+QString InTabOrder(WindowFixture& f, const std::function<bool(QWidget*)>& take)
+{
+    QStringList ids;
+    QWidget* widget = f.Find(IDC_SERIAL);
+    do {
+        if (!widget->objectName().isEmpty() && take(widget))
+            ids << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != f.Find(IDC_SERIAL));
+    return ids.join(' ');
 }
 
 // What the window shows for a key of the golden file; `dialog`: the lines the Target Select
@@ -198,6 +248,16 @@ QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
         const QListWidgetItem* item = list->item(key.section(' ', 1).toInt() - 1);
         return item ? '"' + item->text() + '"' : QStringLiteral("no such line");
     }
+    if (key == QLatin1String("checked"))
+        return InTabOrder(f, [](QWidget* w) {
+            auto* box = qobject_cast<QAbstractButton*>(w);
+            return box && box->isCheckable() && box->isChecked();
+        });
+    if (key == QLatin1String("controls"))
+        return InTabOrder(f, [](QWidget* w) {
+            auto* edit = qobject_cast<QLineEdit*>(w);
+            return w->isEnabled() && (qobject_cast<QAbstractButton*>(w) || (edit && !edit->isReadOnly()));
+        });
     if (key == QLatin1String("device"))
         return EmuIsOpen(0) == 1 || EmuIsOpen(1) == 1 ? "open" : "closed";
     if (key.startsWith(QLatin1String("profile ")))
@@ -426,6 +486,7 @@ private slots:
         const GoldenCase expected = ReadGolden().at(name);
         const QString start = expected.setup.value(0);
         QVERIFY2(start.startsWith(QLatin1String("start ")) && expected.button, "a case starts and clicks");
+        DialogAnswerer answerer;
 
         TraceFile trace("golden");
         std::unique_ptr<OperationWindow> connected;
@@ -443,7 +504,7 @@ private slots:
         WindowFixture& f = fresh ? *fresh : connected->f;
         OperationClock& time = clock ? *clock : connected->clock;
         for (const QString& line : expected.setup.mid(1))
-            Prepare(f, connected.get(), line);
+            Prepare(f, connected.get(), answerer, line);
         // Program checks the file before its blank check, whose command pause comes first.
         const bool removeAtPause = expected.setup.contains(QStringLiteral("file removed at the first pause"));
         trace.Clear();
@@ -455,19 +516,9 @@ private slots:
         };
         f.sink.messages.clear();
 
-        // A Target Select Dialog is answered with the line it selected.
-        QStringList dialogLines;
-        QTimer answer;
-        answer.setSingleShot(true);
-        connect(&answer, &QTimer::timeout, [&dialogLines] {
-            if (auto* dialog = dynamic_cast<CTargetSelectDlg*>(QApplication::activeModalWidget())) {
-                for (int line = 0; line < dialog->List()->count(); ++line)
-                    dialogLines << dialog->List()->item(line)->text();
-                dialog->findChild<QPushButton*>(QString::number(IDC_EXIT))->click();
-            }
-        });
-        answer.start(0);
-        f.Click(expected.button);
+        if (expected.button > 0)
+            f.Click(expected.button);
+        const QStringList dialogLines = answerer.lines;
         time.atPause = nullptr;
 
         const std::vector<std::string> lines = trace.Lines();

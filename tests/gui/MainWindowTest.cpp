@@ -23,38 +23,13 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startsWithTheDefaultsWhenNoProfileExists()
+    // The rest of the window at start-up is the golden window test's.
+    void startsWithNoMessageASixteenCharacterVersionBoxAndConnectAsDefault()
     {
         WindowFixture f;
-        QCOMPARE(f.Text(IDC_SEARCH_TEXT), QStringLiteral("0"));
-        QCOMPARE(f.Text(IDC_REVISION), QStringLiteral("VER"));
-        const QList<int> checked = {IDC_DEVICE_NUMBER, IDC_16F84A, IDC_CP_OFF, IDC_WATCHDOG, IDC_BROWN_OUT};
-        for (const int id : checked + QList<int>{IDC_POWER_UP_TIMER, IDC_AUTO_ERASE})
-            QVERIFY2(f.IsChecked(id) == checked.contains(id), qPrintable(QString::number(id)));
-        QCOMPARE(f.Enabled(), kIdleButtons);
-        QCOMPARE(f.Enabled(kExtendedOptions), QList<int>{});
-        const QList<int> alwaysEnabled = {IDC_HELP, IDC_SERIAL, IDC_16F877, IDC_WATCHDOG, IDC_POWER_UP_TIMER,
-                                          IDC_CP_OFF, IDC_CP_ALL, IDC_AUTO_ERASE, IDC_SEARCH_TEXT, IDC_VERSION_TEXT};
-        QCOMPARE(f.Enabled(alwaysEnabled), alwaysEnabled);
-        QCOMPARE(f.Find<QLineEdit>(IDC_VERSION_TEXT)->maxLength(), 16);
         QCOMPARE(f.sink.messages, Messages{});
+        QCOMPARE(f.Find<QLineEdit>(IDC_VERSION_TEXT)->maxLength(), 16);
         QVERIFY(f.Find<QPushButton>(IDC_CONNECT)->isDefault());
-    }
-
-    void restoresTheOpenMethodAndItsTextFromTheProfile()
-    {
-        // The method stored, the radio it checks (0: none) and the text that goes with it.
-        const struct { const char* method; int radio; const char* text; } rows[] = {
-            {"1", IDC_DESCRIPTION, "TVR-IOB"}, {"2", IDC_DEVICE_NUMBER, "0"}, {"7", 0, "0"}};
-        for (const auto& row : rows) {
-            WindowFixture f;
-            f.SetProfileValue("ProgSerDesc", row.method);
-            f.SetProfileValue("ProgDescString", QStringLiteral("TVR-IOB"));
-            f.Restart();
-            for (const int id : {IDC_SERIAL, IDC_DESCRIPTION, IDC_DEVICE_NUMBER})
-                QCOMPARE(f.IsChecked(id), id == row.radio);
-            QCOMPARE(f.Text(IDC_SEARCH_TEXT), QString::fromLatin1(row.text));
-        }
     }
 
     void narrowsTheButtonMaskOutsideHelpModeOnly()
