@@ -5,6 +5,7 @@
 #include <fstream>
 #include <regex>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -286,19 +287,69 @@ TEST(HelpTest, EveryCommandsHelpIsAsWritten)
 }
 
 struct OutputCase {
-    const char* name;
+    std::string name;
     std::vector<std::string> arguments;
-    int exitCode;
+    int exitCode = 0;
     std::string out; // standard output and error of a run as it stands
     std::string err;
     std::vector<std::string> json; // every line of a run with --json but the progress ones
-    std::vector<std::string> before = {}; // a run that must succeed first
-    std::string boardLines = "";
+    std::vector<std::string> before; // a run that must succeed first
+    std::string boardLines;
 };
 
 void PrintTo(const OutputCase& c, std::ostream* out)
 {
     *out << c.name;
+}
+
+// The cases of tests/cli/outputs.txt, their placeholders filled in.
+std::vector<OutputCase> OutputCases()
+{
+    const auto filled = [](std::string text) {
+        const std::regex placeholder(R"(\$(JSONHEX|HEX)\(([^)]*)\)|\$DRIVER|\$VERSION)");
+        std::string result;
+        auto last = text.cbegin();
+        for (std::sregex_iterator at(text.begin(), text.end(), placeholder), end; at != end; ++at) {
+            const std::smatch& m = *at;
+            result.append(last, m[0].first);
+            result += m[1] == "HEX"       ? Fixture(m[2])
+                      : m[1] == "JSONHEX" ? JsonText(Fixture(m[2]))
+                      : m[0] == "$DRIVER" ? kDriverPath
+                                          : std::string(QUILLET_VERSION);
+            last = m[0].second;
+        }
+        return result.append(last, text.cend());
+    };
+    const auto words = [&](const std::string& text) {
+        std::vector<std::string> list;
+        std::istringstream in(text);
+        for (std::string word; in >> word;)
+            list.push_back(filled(word));
+        return list;
+    };
+    std::vector<OutputCase> cases;
+    std::ifstream file(QUILLET_OUTPUTS);
+    for (std::string line; std::getline(file, line);) {
+        const std::string key = line.substr(0, line.find(' '));
+        const std::string rest = line.size() > key.size() ? line.substr(key.size() + 1) : "";
+        if (key == "==") {
+            cases.emplace_back();
+            cases.back().name = rest;
+        }
+        if (key == "bench")
+            cases.back().boardLines = rest;
+        else if (key == "before")
+            cases.back().before = words(rest);
+        else if (key == "run")
+            cases.back().arguments = words(rest);
+        else if (key == "exit")
+            cases.back().exitCode = std::stoi(rest);
+        else if (key == "out" || key == "err")
+            (key == "out" ? cases.back().out : cases.back().err) += filled(rest) + "\n";
+        else if (key == "json")
+            cases.back().json.push_back(filled(rest));
+    }
+    return cases;
 }
 
 class OutputTest : public ::testing::TestWithParam<OutputCase> {};
@@ -339,167 +390,8 @@ TEST_P(OutputTest, TextAndJsonWhole)
     }
 }
 
-const std::vector<std::string> kNumbered{"program",       kBlink,     "--device",     "0",
-                                         "--serial-number", "--serial-at", "0x2110",    "--serial-file",
-                                         "counter",       "--serial-start", "7"};
-const std::string kBoard0 = R"("device":0,"serial":"TVRA0001","description":"TVR-IOA")";
-const std::string kOptions877 = "code protection off, watchdog on, power-up timer off, brown-out reset on, program "
-                                "memory write on, EEPROM protect off, in-circuit debugger off";
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, OutputTest,
-    ::testing::Values(
-        OutputCase{"list", {"list"}, kExitOk,
-                   "4 device(s) attached:\n0    TVRA0001             TVR-IOA\n1    TVRB0001             TVR-IOB\n"
-                   "2    TVRA0002             TVR-IOA\n3    TVRB0002             TVR-IOB\n",
-                   "",
-                 {R"({"type":"device",)" + kBoard0 + "}",
-                  R"({"type":"device","device":1,"serial":"TVRB0001","description":"TVR-IOB"})",
-                  R"({"type":"device","device":2,"serial":"TVRA0002","description":"TVR-IOA"})",
-                  R"({"type":"device","device":3,"serial":"TVRB0002","description":"TVR-IOB"})",
-                  R"({"type":"result","command":"list","exit_code":0,"status":"ok","message":"","devices":4})"}},
-        OutputCase{"version", {"version"}, kExitOk, "quillet (Quillet1) " + std::string(QUILLET_VERSION) + "\n", "",
-                   {R"({"type":"result","command":"version","exit_code":0,"status":"ok","message":"","version":"quillet (Quillet1) )" +
-                    std::string(QUILLET_VERSION) + R"("})"}},
-        // No board named: device 0, named in the result.
-        OutputCase{"info", {"info"}, kExitOk,
-                   "Revision:  V1.03\nVersion:   TVR-IOA EMULATED\nProcessor: 16F84A (board)\nDriver:    " + kDriverPath + "\n",
-                   "quillet: 4 boards are attached; using device 0: TVRA0001 (TVR-IOA)\n",
-                 {R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"",)" + kBoard0 +
-                  R"(,"processor":"16F84A","revision":"V1.03","version":"TVR-IOA EMULATED","processor_source":"board",)"
-                  R"("driver":")" + kDriverPath + R"(","board_processor":"16F84A"})"}},
-        OutputCase{"listUncounted", {"list"}, kExitNoBoard, "", "quillet: FT_ListDevices failed\n",
-                   {R"({"type":"result","command":"list","exit_code":4,"status":"no-board","message":"FT_ListDevices failed"})"},
-                   {}, "fault = count-fails"},
-        OutputCase{"listUnlisted", {"list"}, kExitNoBoard, "", "quillet: ListDevices failed\n",
-                   {R"({"type":"result","command":"list","exit_code":4,"status":"no-board","message":"ListDevices failed"})"},
-                   {}, "fault = list-fails"},
-        OutputCase{"infoProcessorOverridden", {"info", "--device", "0", "--processor", "16F877"}, kExitOk,
-                   "Revision:  V1.03\nVersion:   TVR-IOA EMULATED\nProcessor: 16F877 (--processor; the board reports a "
-                   "16F84A)\nDriver:    " + kDriverPath + "\n",
-                   "quillet: warning: the board reports a 16F84A; going on with the 16F877 that --processor names\n",
-                   {R"({"type":"warning","text":"the board reports a 16F84A; going on with the 16F877 that --processor names"})",
-                    R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"","processor":"16F877",)"
-                    R"("revision":"V1.03","version":"TVR-IOA EMULATED","processor_source":"option","driver":")" +
-                        kDriverPath + R"(","board_processor":"16F84A"})"}},
-        OutputCase{"infoNoProcessorAnswer", {"info", "--device", "1"}, kExitOk,
-                   "Revision:  V1.03\nVersion:   TVR-IOB EMULATED\nProcessor: 16F84A (default)\nDriver:    " + kDriverPath + "\n",
-                   "quillet: warning: the board did not report its processor; taking the 16F84A (name it with --processor)\n",
-                   {R"j({"type":"warning","text":"the board did not report its processor; taking the 16F84A (name it with --processor)"})j",
-                    R"({"type":"result","command":"info","exit_code":0,"status":"ok","message":"","processor":"16F84A",)"
-                    R"("revision":"V1.03","version":"TVR-IOB EMULATED","processor_source":"default","driver":")" +
-                        kDriverPath + R"("})"},
-                   {}, "fault = processor-answer value=none"},
-        OutputCase{"processorOverridden", {"blank-check", "--device", "0", "--processor", "16f877"}, kExitOk,
-                   "Device is blank.\n",
-                   "quillet: warning: the board reports a 16F84A; going on with the 16F877 that --processor names\n",
-                 {R"({"type":"warning","text":"the board reports a 16F84A; going on with the 16F877 that --processor names"})",
-                  R"({"type":"result","command":"blank-check","exit_code":0,"status":"ok","message":"Device is blank.",)"
-                  R"("processor":"16F877","blank":true})"}},
-        OutputCase{"program", kProgrammed, kExitOk,
-                   "Programming complete.\n",
-                   "",
-                 {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
-                  R"("processor":"16F84A","erased":false,"config_word":16370})"}},
-        // The file's word 0x3FF2 with the power-up timer turned off (bit 3 set); of two
-        // switches for the watchdog the last one wins: 0x3FFA.
-        OutputCase{"programSwitchedOff",
-                   {"program", kBlink, "--device", "0", "--watchdog", "--no-power-up-timer", "--no-watchdog"}, kExitOk,
-                   "Programming complete.\n", "",
-                   {R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
-                    R"("processor":"16F84A","erased":false,"config_word":16378})"}},
-        OutputCase{"notBlank", {"blank-check", "--device", "0"}, kExitNotBlank,
-                   "",
-                   "quillet: Device is not blank.\n",
-                 {R"({"type":"result","command":"blank-check","exit_code":5,"status":"not-blank",)"
-                  R"("message":"Device is not blank.","processor":"16F84A","blank":false})"},
-                 kProgrammed},
-        OutputCase{"verifyPasses", {"verify", kBlink, "--device", "0"}, kExitOk,
-                   "Verify passed\n",
-                   "",
-                 {R"({"type":"result","command":"verify","exit_code":0,"status":"ok","message":"Verify passed",)"
-                  R"("processor":"16F84A","differences":0})"},
-                 kProgrammed},
-        // 16 characters in 17 bytes: as many as the board stores.
-        OutputCase{"writeVersion", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9", "--device", "1"}, kExitOk,
-                   "",
-                   "quillet: Version write complete.\n",
-                 {R"({"type":"message","text":"Version write complete."})",
-                  R"({"type":"result","command":"write-version","exit_code":0,"status":"ok",)"
-                  R"("message":"Version write complete.","processor":"16F877"})"}},
-        // A write with no board named: the boards to choose from, each with the option that picks it.
-        // A serial number from a new counter file, and read back from the chip.
-        OutputCase{"programNumbered", kNumbered, kExitOk, "Serial number 7 at 2110-2115\nProgramming complete.\n",
-                   "quillet: created the serial counter file counter; the first serial number is 7\n",
-                   {R"({"type":"message","text":"created the serial counter file counter; the first serial number is 7"})",
-                    R"({"type":"result","command":"program","exit_code":0,"status":"ok","message":"Programming complete.",)"
-                    R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","erased":false,"config_word":16370})"}},
-        OutputCase{"verifyNumbered", {"verify", kBlink, "--device", "0", "--serial-number", "--serial-at", "0x2110"},
-                   kExitOk, "Serial number 7 at 2110-2115\nVerify passed\n", "",
-                   {R"({"type":"result","command":"verify","exit_code":0,"status":"ok","message":"Verify passed",)"
-                    R"("processor":"16F84A","serial_number":7,"serial_number_text":"7","differences":0})"},
-                   kNumbered},
-        OutputCase{"writeNamesNoBoard", {"erase"}, kExitUsage,
-                   "",
-                   "quillet: 4 boards are attached and erase writes to one; name it with one of:\n"
-                   "  --serial TVRA0001        device 0, TVR-IOA\n  --serial TVRB0001        device 1, TVR-IOB\n"
-                   "  --serial TVRA0002        device 2, TVR-IOA\n  --serial TVRB0002        device 3, TVR-IOB\n",
-                 {R"({"type":"device",)" + kBoard0 + R"(,"option":"--serial TVRA0001"})",
-                  R"({"type":"device","device":1,"serial":"TVRB0001","description":"TVR-IOB","option":"--serial TVRB0001"})",
-                  R"({"type":"device","device":2,"serial":"TVRA0002","description":"TVR-IOA","option":"--serial TVRA0002"})",
-                  R"({"type":"device","device":3,"serial":"TVRB0002","description":"TVR-IOB","option":"--serial TVRB0002"})",
-                  R"({"type":"result","command":"erase","exit_code":2,"status":"usage","message":"4 boards are attached )"
-                  R"(and erase writes to one; name it with one of:\u000A  --serial TVRA0001        device 0, TVR-IOA)"
-                  R"(\u000A  --serial TVRB0001        device 1, TVR-IOB\u000A  --serial TVRA0002        device 2, )"
-                  R"(TVR-IOA\u000A  --serial TVRB0002        device 3, TVR-IOB"})"}},
-        OutputCase{"readIntoAFile", {"read", "--device", "0", "-o", "back.hex"}, kExitOk,
-                   "Read the 16F84A into back.hex.\n",
-                   "",
-                 {R"({"type":"result","command":"read","exit_code":0,"status":"ok","message":"Read the 16F84A into )"
-                  R"(back.hex.","processor":"16F84A","config_word":16370,"options":"code protection off, watchdog off, )"
-                  R"(power-up timer on","output":"back.hex"})"},
-                 kProgrammed},
-        OutputCase{"readUnwritable", {"read", "--device", "1", "-o", "no-such-folder/back.hex"}, kExitOutputFile,
-                   "",
-                   "quillet: Could not write no-such-folder/back.hex: No such file or directory\n",
-                 {R"({"type":"result","command":"read","exit_code":9,"status":"output-file","message":"Could not write )"
-                  R"(no-such-folder/back.hex: No such file or directory","processor":"16F877","config_word":16383,)"
-                  R"("options":")" + kOptions877 + R"("})"}},
-        OutputCase{"view", {"view", kBlink}, kExitOk,
-                   "Program Data:\n0000:   2805   3FFF   3FFF   3FFF\n0004:   0009   1683   0186   1283\n"
-                   "0008:   0186   2BF7   3FFF   3FFF\n03F4:   3FFF   3FFF   3FFF   3001\n"
-                   "03F8:   0686   23FB   2BF7   0B8C\n03FC:   2BFB   0B8D   2BFB   0008\nConfiguration Data:\n"
-                   "2000:   xxx1   xxx2   xxx3   xxx4\n2004:   xxxx   xxxx   xxxx   3FF2\nEEPROM Data:\n"
-                   "2100:   54   56   52   12\n2104:   34   A0   A1   A2\n2108:   A3   xx   xx   xx\n",
-                   "",
-                 {R"({"type":"listing","text":"Program Data:"})",
-                  R"({"type":"listing","text":"0000:   2805   3FFF   3FFF   3FFF"})",
-                  R"({"type":"listing","text":"0004:   0009   1683   0186   1283"})",
-                  R"({"type":"listing","text":"0008:   0186   2BF7   3FFF   3FFF"})",
-                  R"({"type":"listing","text":"03F4:   3FFF   3FFF   3FFF   3001"})",
-                  R"({"type":"listing","text":"03F8:   0686   23FB   2BF7   0B8C"})",
-                  R"({"type":"listing","text":"03FC:   2BFB   0B8D   2BFB   0008"})",
-                  R"({"type":"listing","text":"Configuration Data:"})",
-                  R"({"type":"listing","text":"2000:   xxx1   xxx2   xxx3   xxx4"})",
-                  R"({"type":"listing","text":"2004:   xxxx   xxxx   xxxx   3FF2"})",
-                  R"({"type":"listing","text":"EEPROM Data:"})",
-                  R"({"type":"listing","text":"2100:   54   56   52   12"})",
-                  R"({"type":"listing","text":"2104:   34   A0   A1   A2"})",
-                  R"({"type":"listing","text":"2108:   A3   xx   xx   xx"})",
-                  R"({"type":"result","command":"view","exit_code":0,"status":"ok","message":""})"}},
-        OutputCase{"hexChecksum", {"program", Fixture("malformed/bad-config-checksum.hex")}, kExitHexFile,
-                   "",
-                   "quillet: " + Fixture("malformed/bad-config-checksum.hex") + ": Checksum error in HEX file.\n",
-                 {R"({"type":"result","command":"program","exit_code":3,"status":"hex-file","message":")" +
-                  JsonText(Fixture("malformed/bad-config-checksum.hex")) + R"(: Checksum error in HEX file."})"}},
-        OutputCase{"noSuchBoard", {"info", "--serial", "TVRX9999"}, kExitNoBoard,
-                   "",
-                   "quillet: Failed to open. (CN)\nquillet: could not open the board with serial number 'TVRX9999': "
-                   "FT_DEVICE_NOT_FOUND; run 'quillet list' to see the attached boards\n",
-                 {R"j({"type":"result","command":"info","exit_code":4,"status":"no-board","message":"Failed to open. (CN)",)j"
-                  R"("hint":"could not open the board with serial number 'TVRX9999': FT_DEVICE_NOT_FOUND; run 'quillet )"
-                  R"(list' to see the attached boards"})"}}),
-    [](const ::testing::TestParamInfo<OutputCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, OutputTest, ::testing::ValuesIn(OutputCases()),
+                         [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
 
 // A board whose download firmware is not reset by opening the device: after a stream that
 // stopped half way, every later run fails with the advice to replug, none reports success,
@@ -564,3 +456,4 @@ TEST(PathArgumentTest, ASlashPathIsAFile)
 }
 
 } // namespace
+
