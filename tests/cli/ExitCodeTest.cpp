@@ -2,7 +2,10 @@
 // the text that explains it and every command word that crossed the wire.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <map>
 #include <regex>
 #include <ostream>
 #include <sstream>
@@ -14,29 +17,34 @@
 
 namespace {
 
-struct OutcomeCase {
-    const char* name;
-    std::vector<std::string> arguments;
-    int exitCode;
-    const char* out; // a text standard output must hold
-    std::string err; // standard error, whole
-    Words words;     // every command word of the run, in order
-    std::string boardLines = "";
-    std::vector<std::string> before = {}; // a run that must succeed first
+// A run and what it must give, from tests/cli/outcomes.txt or outputs.txt.
+struct CliCase {
+    std::string name;
+    std::string boardLines;
+    std::vector<std::string> before; // a run that must succeed first
     bool withoutDriver = false;
+    std::vector<std::string> arguments;
+    int exitCode = 0;
+    std::string outHolds;          // a text standard output must hold
+    std::string out;               // standard output, whole
+    std::string err;               // standard error, whole
+    std::vector<std::string> json; // every line of a run with --json but the progress ones
+    Words words;                   // every command word of the run, in order
 };
 
 // Test names in ctest's list, not a dump of the case's bytes.
-void PrintTo(const OutcomeCase& c, std::ostream* out)
+void PrintTo(const CliCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-class OutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
+std::vector<CliCase> CliCases(const char* file);
+
+class OutcomeTest : public ::testing::TestWithParam<CliCase> {};
 
 TEST_P(OutcomeTest, ReachesTheDocumentedCode)
 {
-    const OutcomeCase& c = GetParam();
+    const CliCase& c = GetParam();
     CliBench bench(c.boardLines);
     if (!c.before.empty()) {
         ASSERT_EQ(bench.Run(c.before).exitCode, kExitOk);
@@ -49,7 +57,7 @@ TEST_P(OutcomeTest, ReachesTheDocumentedCode)
     }
     const CliRun run = bench.Run(c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
-    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(c.outHolds), std::string::npos) << run.out;
     // The folders a run without a driver looked in: the bench's and the library folder beside
     // it (only that: the checkout itself may lie in the same temporary folder).
     std::string err = run.err;
@@ -90,122 +98,8 @@ const std::string kStreamCut = "quillet: device 0 stopped in the middle of a str
 // Where the emulator's driver library is loaded from, as info reports it.
 const std::string kDriverPath = std::string(QUILLET_EMULATOR_DIR) + "/" + kDriverLibrary;
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, OutcomeTest,
-    ::testing::Values(
-        // Typed in UTF-8, stored as the 8-bit 0xE9, padded to 16 characters, shown in UTF-8.
-        OutcomeCase{"versionText", {"info"}, kExitOk, "Version:   AB\xC3\xA9             \n", kUsingDevice0,
-                    OnBoard({DISCONNECT}), "", {"write-version", "AB\xC3\xA9", "--device", "0"}},
-        // --processor overrides the board's answer as a click on the window's radio would.
-        OutcomeCase{"processorOption", {"blank-check", "--processor", "16f877"}, kExitOk, "Device is blank.",
-                    kUsingDevice0 + "quillet: warning: the board reports a 16F84A; going on with the 16F877 that "
-                                    "--processor names\n",
-                    OnBoard({BLANK_CHECK_877, DISCONNECT})},
-        // A board that names no processor is asked twice, then the window's 16F84A stands.
-        OutcomeCase{"noProcessorAnswer", {"blank-check", "--device", "1"}, kExitOk, "",
-                    "quillet: warning: the board did not report its processor; taking the 16F84A (name it with "
-                    "--processor)\n",
-                    OnBoard({GET_PROCESSOR, BLANK_CHECK_84A, DISCONNECT}),
-                    "answer = none"},
-        OutcomeCase{"usageAsJson", {"verify", "--json"}, kExitUsage,
-                    R"({"type":"result","command":"verify","exit_code":2,"status":"usage","message":"FILE is required"})"
-                    "\n", "", {}},
-        // Refused before parsing, the command still named: the first word that is one.
-        OutcomeCase{"usageInFrontAsJson", {"--json", "verify"}, kExitUsage,
-                    R"({"type":"result","command":"verify","exit_code":2,"status":"usage","message":"unknown option )"
-                    R"('--json'; run 'quillet --help' for the commands and options"})"
-                    "\n", "", {}},
-        // The window's device-number rule: "65" is past 64.
-        OutcomeCase{"deviceNumberRefused", {"info", "--device", "65"}, kExitUsage, "",
-                    "quillet: Select a method to open or enter a valid device number (0-64).\n", {}},
-        // The window's untouched description prompt names no board (the link says so twice, as
-        // the window does).
-        OutcomeCase{"descriptionPromptRefused", {"info", "--description", "Enter Device Description here."},
-                    kExitUsage, "",
-                    "quillet: You must enter a Device Description or Serial Number.\nquillet: You must enter a Device "
-                    "Description or Serial Number.\nquillet: Failed to open. (CN)\n", {}},
-        OutcomeCase{"protectionUnconfirmed", {"program", kBlink, "--code-protection", "all", "--device", "0"}, kExitUsage, "",
-                    "quillet: This configuration protects the chip, which can then only be bulk-erased; add "
-                    "--yes-protect to program it.\n", {}},
-        // The 16F84A's one protection bit covers all or nothing: the 16F877's ranges are refused.
-        OutcomeCase{"rangeProtectionWithoutBit", {"program", kBlink, "--code-protection", "1000-1FFF", "--yes-protect",
-                                                   "--device", "0"}, kExitUsage, "",
-                    "quillet: --code-protection 1000-1fff has no bit in the configuration word of the 16F84A.\n",
-                    OnBoard({DISCONNECT})},
-        OutcomeCase{"topRangeProtectionWithoutBit", {"program", kBlink, "--code-protection", "1f00-1fff", "--yes-protect",
-                                                      "--device", "0"}, kExitUsage, "",
-                    "quillet: --code-protection 1f00-1fff has no bit in the configuration word of the 16F84A.\n",
-                    OnBoard({DISCONNECT})},
-        // The 16F84A has no brown-out bit: refused once the board has named its processor.
-        OutcomeCase{"switchWithoutBit", {"program", kBlink, "--brown-out", "--serial", "TVRA0001"}, kExitUsage, "",
-                    "quillet: --brown-out has no bit in the configuration word of the 16F84A.\n", OnBoard({DISCONNECT})},
-        // 17 characters in 19 bytes: counted as characters.
-        OutcomeCase{"versionTooLong", {"write-version", "ABCDEFGHIJKLMNO\xC3\xA9\xC3\xA9", "--device", "0"}, kExitUsage, "",
-                    "quillet: The version text holds 17 characters; the board stores at most 16.\n", {}},
-        OutcomeCase{"hexChecksum", {"program", Fixture("malformed/bad-config-checksum.hex")}, kExitHexFile, "",
-                    "quillet: " + Fixture("malformed/bad-config-checksum.hex") + ": Checksum error in HEX file.\n", {}},
-        // Fits a 16F877, so it passes the check before the board; the board's 16F84A is too small.
-        OutcomeCase{"hexTooLargeForTheBoard", {"program", Fixture("malformed/too-large-84a.hex"), "--device", "0"}, kExitHexFile,
-                    "", "quillet: " + Fixture("malformed/too-large-84a.hex") + ": Selected HEX file is too large to fit "
-                                                                                "into device FLASH.\n",
-                    OnBoard({DISCONNECT})},
-        // The FIFO chip's description holds the 8-bit 0xE4; typed and shown in UTF-8.
-        OutcomeCase{"nonAsciiDescription", {"info", "--description", "Ger\xC3\xA4t"}, kExitOk,
-                    "Version:   TVR-IOA EMULATED", "", OnBoard({DISCONNECT}), "description = Ger\xE4t"},
-        // The driver moved half the version text and said FT_OK: not a version written.
-        OutcomeCase{"versionWrittenShort", {"write-version", "BENCH 2", "--device", "0"}, kExitNoBoard, "",
-                    "quillet: Error writing version.\nquillet: The version text was not stored.\n" + kStreamCut,
-                    OnBoard({"06 0A 05 0A"}), "fault = write-short command=CMD_WRITE_VERSION at=data"}, // 0xA5A6
-        // The fifth FT_SetTimeouts of the run is the blank check's: its answer is not waited for
-        // without a time-out in force (connect, revision, version and the command took the first four).
-        OutcomeCase{"timeoutsRefused", {"blank-check", "--device", "0"}, kExitNoBoard, "",
-                    "quillet: Could not read from the device during Blank Check.\n", OnBoard({BLANK_CHECK_84A}),
-                    "fault = timeouts-fail call=5"},
-        OutcomeCase{"noSuchDevice", {"info", "--device", "5"}, kExitNoBoard, "",
-                    "quillet: Failed to open. (CN)\nquillet: could not open device 5: FT_DEVICE_NOT_FOUND; run 'quillet "
-                    "list' to see the attached boards\n", {}},
-        // Both connect attempts opened the board; neither was acknowledged.
-        OutcomeCase{"connectUnacknowledged", {"info", "--device", "0"}, kExitNoBoard, "",
-                    "quillet: Failed to open. (CN)\nquillet: device 0 was opened but did not acknowledge the connect "
-                    "command; check the board's power and cable, then unplug and replug it\n",
-                    {CONNECT, CONNECT}, "fault = ack-wrong command=CMD_CONNECT"},
-        // A driver status that shares its number with "no ping" (FT_INVALID_HANDLE, 1) is no ping failure.
-        OutcomeCase{"connectWriteInvalidHandle", {"info", "--device", "0"}, kExitNoBoard, "",
-                    "quillet: Failed to open. (CN)\nquillet: device 0 was opened but did not acknowledge the connect "
-                    "command; check the board's power and cable, then unplug and replug it\n",
-                    {CONNECT, CONNECT}, "fault = write-fails command=CMD_CONNECT value=1"},
-        // The ping is asked twice before the board counts as silent.
-        OutcomeCase{"pingUnanswered", {"info", "--device", "0"}, kExitNoBoard, "",
-                    "quillet: Error 5\nquillet: Device not responding to ping.\nquillet: device 0 acknowledged the "
-                    "connect command but did not answer the ping; unplug and replug the board, then try again\n",
-                    {CONNECT, PING, PING}, "fault = ack-wrong command=CMD_PING"},
-        // With four boards and none named, a read takes device 0 and says so.
-        OutcomeCase{"readTakesDeviceZero", {"blank-check"}, kExitOk, "Device is blank.",
-                    kUsingDevice0, OnBoard({BLANK_CHECK_84A, DISCONNECT})},
-        OutcomeCase{"version", {"--version"}, kExitOk, "quillet (Quillet1) ", "", {}},
-        // Pulled out during the read stream: no connection left to end.
-        OutcomeCase{"unpluggedDuringRead", {"read"}, kExitNoBoard, "",
-                    kUsingDevice0 + "quillet: Could not read from device. (T3)\n" + kStreamCut, OnBoard({READ_84A}), "fault = unplug stream=read part=program block=10"},
-        OutcomeCase{"notBlank", {"blank-check"}, kExitNotBlank, "", kUsingDevice0 + "quillet: Device is not blank.\n",
-                    OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
-        OutcomeCase{"programNotBlank", kProgrammed, kExitNotBlank, "",
-                    "quillet: Device is not blank. Either erase the device or select Auto Erase.\n",
-                    OnBoard({BLANK_CHECK_84A, DISCONNECT}), "", kProgrammed},
-        // 0x5A is "not blank", no answer to an erase.
-        OutcomeCase{"eraseFailed", {"erase", "--device", "0"}, kExitEraseFailed, "",
-                    "quillet: Error during Bulk Erase function.\n",
-                    OnBoard({ERASE_84A}), "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A"},
-        OutcomeCase{"eraseFailedInProgram", {"program", kBlink, "--auto-erase", "--device", "0"}, kExitEraseFailed, "",
-                    "quillet: Error during Bulk Erase function.\n", OnBoard({BLANK_CHECK_84A, ERASE_84A}),
-                    "fault = answer-wrong command=CMD_BULK_ERASE_84A value=0x5A", kProgrammed},
-        OutcomeCase{"badAckInProgram", kProgrammed, kExitProgramFailed, "",
-                    "quillet: Bad ACK during Configuration programming (CF).\n" + kStreamCut, OnBoard({BLANK_CHECK_84A, PROGRAM_84A}),
-                    "fault = block-ack-wrong part=config"},
-        OutcomeCase{"outputFileUnwritable", {"read", "-o", "no-such-folder/back.hex"}, kExitOutputFile, "",
-                    kUsingDevice0 + "quillet: Could not write no-such-folder/back.hex: No such file or directory\n",
-                    OnBoard({READ_84A, DISCONNECT})},
-        OutcomeCase{"noDriver", {"list"}, kExitNoDriver, "", kNoDriver, {}, "", {}, true}),
-    [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Outcomes, OutcomeTest, ::testing::ValuesIn(CliCases(QUILLET_OUTCOMES)),
+                         [](const ::testing::TestParamInfo<CliCase>& info) { return info.param.name; });
 
 // Refused before the driver is loaded, with the whole text on standard error: a misspelt
 // command with the nearest one (a slip or two, by the word's length) or the only one it
@@ -286,49 +180,52 @@ TEST(HelpTest, EveryCommandsHelpIsAsWritten)
     EXPECT_EQ(seen, expected);
 }
 
-struct OutputCase {
-    std::string name;
-    std::vector<std::string> arguments;
-    int exitCode = 0;
-    std::string out; // standard output and error of a run as it stands
-    std::string err;
-    std::vector<std::string> json; // every line of a run with --json but the progress ones
-    std::vector<std::string> before; // a run that must succeed first
-    std::string boardLines;
-};
-
-void PrintTo(const OutputCase& c, std::ostream* out)
+// The cases of a file of runs, their escapes and placeholders filled in.
+std::vector<CliCase> CliCases(const char* path)
 {
-    *out << c.name;
-}
-
-// The cases of tests/cli/outputs.txt, their placeholders filled in.
-std::vector<OutputCase> OutputCases()
-{
-    const auto filled = [](std::string text) {
-        const std::regex placeholder(R"(\$(JSONHEX|HEX)\(([^)]*)\)|\$DRIVER|\$VERSION)");
+    const auto filled = [](const std::string& text) {
+        std::string plain; // \xNN a byte, \n a line's end; any other backslash stays
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\\' && text.compare(i, 2, "\\n") == 0) {
+                plain += '\n';
+                ++i;
+            } else if (text[i] == '\\' && text.compare(i, 2, "\\x") == 0 && i + 3 < text.size()) {
+                plain += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+                i += 3;
+            } else {
+                plain += text[i];
+            }
+        }
+        const std::regex placeholder(R"(\$(JSONHEX|HEX)\(([^)]*)\)|\$DRIVER|\$VERSION|\$NO_DRIVER)");
         std::string result;
-        auto last = text.cbegin();
-        for (std::sregex_iterator at(text.begin(), text.end(), placeholder), end; at != end; ++at) {
+        auto last = plain.cbegin();
+        for (std::sregex_iterator at(plain.begin(), plain.end(), placeholder), end; at != end; ++at) {
             const std::smatch& m = *at;
             result.append(last, m[0].first);
-            result += m[1] == "HEX"       ? Fixture(m[2])
-                      : m[1] == "JSONHEX" ? JsonText(Fixture(m[2]))
-                      : m[0] == "$DRIVER" ? kDriverPath
-                                          : std::string(QUILLET_VERSION);
+            result += m[1] == "HEX"          ? Fixture(m[2])
+                      : m[1] == "JSONHEX"    ? JsonText(Fixture(m[2]))
+                      : m[0] == "$DRIVER"    ? kDriverPath
+                      : m[0] == "$NO_DRIVER" ? std::string(kNoDriver)
+                                             : std::string(QUILLET_VERSION);
             last = m[0].second;
         }
-        return result.append(last, text.cend());
+        return result.append(last, plain.cend());
     };
-    const auto words = [&](const std::string& text) {
+    const auto arguments = [&](const std::string& text) {
         std::vector<std::string> list;
         std::istringstream in(text);
-        for (std::string word; in >> word;)
+        for (std::string word; in >> std::quoted(word);)
             list.push_back(filled(word));
         return list;
     };
-    std::vector<OutputCase> cases;
-    std::ifstream file(QUILLET_OUTPUTS);
+    const std::map<std::string, const char*> commandWords{
+        {"CONNECT", CONNECT}, {"PING", PING}, {"GET_REVISION", GET_REVISION}, {"GET_VERSION", GET_VERSION},
+        {"GET_PROCESSOR", GET_PROCESSOR}, {"DISCONNECT", DISCONNECT}, {"BLANK_CHECK_84A", BLANK_CHECK_84A},
+        {"BLANK_CHECK_877", BLANK_CHECK_877}, {"ERASE_84A", ERASE_84A}, {"ERASE_877", ERASE_877},
+        {"PROGRAM_84A", PROGRAM_84A}, {"PROGRAM_877", PROGRAM_877}, {"READ_84A", READ_84A}, {"READ_877", READ_877},
+        {"WRITE_VERSION", "06 0A 05 0A"}};
+    std::vector<CliCase> cases;
+    std::ifstream file(path);
     for (std::string line; std::getline(file, line);) {
         const std::string key = line.substr(0, line.find(' '));
         const std::string rest = line.size() > key.size() ? line.substr(key.size() + 1) : "";
@@ -336,29 +233,40 @@ std::vector<OutputCase> OutputCases()
             cases.emplace_back();
             cases.back().name = rest;
         }
+        if (cases.empty())
+            continue; // the file's comments
+        CliCase& c = cases.back();
         if (key == "bench")
-            cases.back().boardLines = rest;
+            c.boardLines = filled(rest);
         else if (key == "before")
-            cases.back().before = words(rest);
+            c.before = arguments(rest);
+        else if (line == "without the driver")
+            c.withoutDriver = true;
         else if (key == "run")
-            cases.back().arguments = words(rest);
+            c.arguments = arguments(rest);
         else if (key == "exit")
-            cases.back().exitCode = std::stoi(rest);
-        else if (key == "out" || key == "err")
-            (key == "out" ? cases.back().out : cases.back().err) += filled(rest) + "\n";
+            c.exitCode = std::stoi(rest);
+        else if (key == "out")
+            (rest.starts_with("holds ") ? c.outHolds : c.out) += rest.starts_with("holds ") ? filled(rest.substr(6))
+                                                                                           : filled(rest) + "\n";
+        else if (key == "err")
+            c.err += filled(rest) + (rest == "$NO_DRIVER" ? "" : "\n");
         else if (key == "json")
-            cases.back().json.push_back(filled(rest));
+            c.json.push_back(filled(rest));
+        else if (key == "words")
+            for (const std::string& name : arguments(rest))
+                c.words.push_back(commandWords.at(name));
     }
     return cases;
 }
 
-class OutputTest : public ::testing::TestWithParam<OutputCase> {};
+class OutputTest : public ::testing::TestWithParam<CliCase> {};
 
 // What a person and another program read, each compared whole: every line and, with --json,
 // every key and value in its place. Each form on a bench of its own.
 TEST_P(OutputTest, TextAndJsonWhole)
 {
-    const OutputCase& c = GetParam();
+    const CliCase& c = GetParam();
     for (const bool json : {false, true}) {
         SCOPED_TRACE(json ? "--json" : "text");
         CliBench bench(c.boardLines);
@@ -390,8 +298,8 @@ TEST_P(OutputTest, TextAndJsonWhole)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, OutputTest, ::testing::ValuesIn(OutputCases()),
-                         [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Commands, OutputTest, ::testing::ValuesIn(CliCases(QUILLET_OUTPUTS)),
+                         [](const ::testing::TestParamInfo<CliCase>& info) { return info.param.name; });
 
 // A board whose download firmware is not reset by opening the device: after a stream that
 // stopped half way, every later run fails with the advice to replug, none reports success,
@@ -456,4 +364,5 @@ TEST(PathArgumentTest, ASlashPathIsAFile)
 }
 
 } // namespace
+
 
