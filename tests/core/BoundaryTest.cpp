@@ -1,7 +1,6 @@
 // Every edge of tests/data/golden/boundaries.txt, in the original's numbers rather than this
 // program's constants: the memories of each processor in a HEX file, the Program and Read
 // streams and Verify, the device-number range and the version text.
-#include <fstream>
 #include <functional>
 #include <map>
 
@@ -13,6 +12,7 @@
 #include "ops/ProgramStream.h"
 #include "ops/ReadStream.h"
 #include "ops/VerifyCompare.h"
+#include "support/GoldenFile.h"
 
 namespace {
 
@@ -100,11 +100,7 @@ TEST_F(BoundaryTest, EveryEdgeOfTheOriginalHolds)
 {
     const std::map<std::string, TargetProcessor> processors{
         {"16F84A", TargetProcessor::PIC16F84A}, {"16F877", TargetProcessor::PIC16F877}, {"-", TargetProcessor::PIC16F84A}};
-    std::ifstream file(QUILLET_TEST_DATA_DIR "/golden/boundaries.txt");
-    int edges = 0;
-    for (std::string line; std::getline(file, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    const int edges = ForEachGoldenLine("boundaries.txt", [&](const std::string& line) {
         std::istringstream fields(line);
         std::string kind, processor, value, outcome;
         fields >> kind >> processor >> std::ws;
@@ -118,8 +114,7 @@ TEST_F(BoundaryTest, EveryEdgeOfTheOriginalHolds)
         std::getline(fields >> std::ws, outcome);
         SCOPED_TRACE(line);
         EXPECT_EQ(Outcome(kind, processors.at(processor), value), outcome);
-        ++edges;
-    }
+    });
     EXPECT_EQ(edges, 43); // the file read whole
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include "emulator/EmulatorControl.h"
 #include "link/D2xxBinding.h"
 #include "link/DriverLocations.h"
+#include "support/GoldenFile.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TraceFile.h"
 
@@ -96,20 +96,14 @@ TEST_F(D2xxBindingTest, EveryMissingPieceShowsItsGoldenMessage)
         {"FT_SetTimeouts", [](D2xxBinding& b) { b.SetTimeouts(1000, 1000); }},
         {"FT_GetQueueStatus", [&](D2xxBinding& b) { b.GetQueueStatus(&moved); }},
     };
-    std::ifstream file(QUILLET_TEST_DATA_DIR "/golden/driver-messages.txt");
-    int lines = 0;
-    for (std::string line; std::getline(file, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    const int lines = ForEachGoldenLine("driver-messages.txt", [&](const std::string& line) {
         std::istringstream fields(line);
         std::string when, name, text;
         fields >> when;
         if (when != "load")
             fields >> name;
-        fields >> std::ws;
-        std::getline(fields, text);
+        std::getline(fields >> std::ws, text);
         SCOPED_TRACE(line);
-        ++lines;
         if (when == "find")
             lookupOrder.push_back(name);
         const auto index = static_cast<std::size_t>(
@@ -128,7 +122,7 @@ TEST_F(D2xxBindingTest, EveryMissingPieceShowsItsGoldenMessage)
         }
         EXPECT_EQ(sink.messages, Messages{text.substr(0, text.size() - 1)});
         EXPECT_EQ(text.back(), '|');
-    }
+    });
     EXPECT_EQ(lines, 20); // the file read whole
 }
 

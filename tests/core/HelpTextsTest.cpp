@@ -3,13 +3,13 @@
 // file, which was written from the original texts and not from this program.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "help/HelpTexts.h"
+#include "support/GoldenFile.h"
 #include "res/ControlIds.h"
 
 namespace {
@@ -17,20 +17,15 @@ namespace {
 // tests/data/golden/help.txt: "control ID NAME", then its lines, each ending in "|".
 std::map<int, std::vector<std::string>> GoldenHelp()
 {
-    std::ifstream file(QUILLET_TEST_DATA_DIR "/golden/help.txt");
     std::map<int, std::vector<std::string>> texts;
     std::vector<std::string>* lines = nullptr;
-    for (std::string line; std::getline(file, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line.rfind("control ", 0) == 0) {
-            lines = &texts[std::stoi(line.substr(8))];
-        } else {
-            EXPECT_TRUE(lines && line.back() == '|') << "a line without a control or without its |: " << line;
-            if (lines && !line.empty())
-                lines->push_back(line.substr(0, line.size() - 1));
-        }
-    }
+    ForEachGoldenLine("help.txt", [&](const std::string& line) {
+        if (line.rfind("control ", 0) == 0)
+            return void(lines = &texts[std::stoi(line.substr(8))]);
+        EXPECT_TRUE(lines && line.back() == '|') << "a line without a control or without its |: " << line;
+        if (lines)
+            lines->push_back(line.substr(0, line.size() - 1));
+    });
     return texts;
 }
 

@@ -3,7 +3,6 @@
 // outcome, is a difference here and not an expectation copied from the code.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -12,6 +11,7 @@
 #include "image/ConfigWord.h"
 #include "image/HexFile.h"
 #include "ops/OperationMessages.h"
+#include "support/GoldenFile.h"
 
 namespace {
 
@@ -94,19 +94,13 @@ std::string Message(const std::string& operation, const std::string& outcome)
 
 TEST(OperationMessagesTest, EveryOutcomeShowsItsGoldenText)
 {
-    std::ifstream file(QUILLET_TEST_DATA_DIR "/golden/operation-messages.txt");
-    int outcomes = 0;
-    for (std::string line; std::getline(file, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    const int outcomes = ForEachGoldenLine("operation-messages.txt", [](const std::string& line) {
         std::istringstream fields(line);
         std::string operation, outcome, text;
-        fields >> operation >> outcome >> std::ws;
-        std::getline(fields, text);
+        std::getline(fields >> operation >> outcome >> std::ws, text);
         SCOPED_TRACE(operation + " " + outcome);
         EXPECT_EQ(Message(operation, outcome), text);
-        ++outcomes;
-    }
+    });
     EXPECT_EQ(outcomes, 70); // the file read whole
 }
 
