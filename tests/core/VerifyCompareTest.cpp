@@ -30,17 +30,15 @@ TEST(VerifyCompare, FindsTheFirstDifference)
         const char* configuration = "";
     } cases[] = {
         // What takes no part: the high bits of a word on either side (padding 0xFFFF matches
-        // an erased word), words past the processor's memory, the file's own configuration
-        // word, the ID words, EEPROM locations the file does not supply.
+        // an erased word), the file's own configuration word, the ID words, EEPROM locations
+        // the file does not supply (the memories' edges are the boundary test's).
         {"ignored", P84A,
          [](FirmwareImage& i, FirmwareImage& t) {
              i.Set(kUncoveredWord, 0xFFFF);
              t.Set(0, 0xC000 | t.Get(0));
-             t.Set(0x0400, 0); // the first word past a 16F84A's 1024
              i.Set(CONFIG_WORD_ADDRESS, 0);
              t.Set(ID_WORDS_ADDRESS + 1, 0);
              t.Set(EEPROM_ADDRESS + 9, 0);
-             i.Set(0x2140, EEPROM_SUPPLIED_MARKER | 0x12); // location 64, past a 16F84A's 64 bytes
          },
          D::NONE, 0},
         {"word past a 16F84A's memory", P877, [](FirmwareImage&, FirmwareImage& t) { t.Set(0x1234, 0x3002); },

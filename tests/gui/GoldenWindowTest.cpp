@@ -40,67 +40,76 @@ struct GoldenCase {
     QStringList setup; // "start ..." first
     int button = 0;    // the click whose effects are compared
     bool anyCalls = false;
+    QString callsAs; // the case whose calls these are
     std::vector<GoldenLine> calls; // repeats unrolled
     QStringList messages;
     std::map<QString, QString> window; // key: the rest of its line
 };
 
-std::map<QString, GoldenCase> ReadGolden()
+// A golden file's sections ("== name"), each with its lines but the empty ones and comments.
+std::map<QString, std::vector<GoldenLine>> GoldenSections(const QString& name)
 {
-    QFile file(QStringLiteral(QUILLET_TEST_DATA_DIR "/golden/operations.txt"));
+    QFile file(QStringLiteral(QUILLET_TEST_DATA_DIR "/golden/") + name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         qFatal("cannot read %s", qPrintable(file.fileName()));
-    std::map<QString, GoldenCase> cases;
-    GoldenCase* current = nullptr;
-    std::vector<GoldenLine> repeated;
-    int turns = 0; // inside "repeat N" while non-zero
-    int number = 0;
-    while (!file.atEnd()) {
+    std::map<QString, std::vector<GoldenLine>> sections;
+    std::vector<GoldenLine>* current = nullptr;
+    for (int number = 1; !file.atEnd(); ++number) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        ++number;
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        if (line.startsWith(QLatin1String("== "))) {
-            current = &cases[line.mid(3)];
-            continue;
-        }
-        if (!current)
-            qFatal("operations.txt:%d: a line before the first case", number);
-        const QString key = line.section(' ', 0, 0);
-        static const QStringList kSetup = {"start", "fault", "boards", "chip-word", "set", "before", "programmed",
-                                           "file", "path", "type", "stored", "restart", "answer"};
-        if (kSetup.contains(key)) {
-            current->setup << line;
-        } else if (key == QLatin1String("click")) {
-            current->button = line == QLatin1String("click none") ? -1 : line.section(' ', 1).toInt();
-        } else if (line == QLatin1String("calls any")) {
-            current->anyCalls = true;
-        } else if (key == QLatin1String("calls")) {
-            const GoldenCase& same = cases.at(line.section('"', 1, 1));
-            current->calls.insert(current->calls.end(), same.calls.begin(), same.calls.end());
-        } else if (key == QLatin1String("repeat")) {
-            turns = line.section(' ', 1).toInt();
-        } else if (key == QLatin1String("end")) {
-            for (int turn = 0; turn < turns; ++turn)
-                current->calls.insert(current->calls.end(), repeated.begin(), repeated.end());
-            repeated.clear();
-            turns = 0;
-        } else if (line.startsWith(QLatin1String("FT_")) || key == QLatin1String("wait")) {
-            (turns ? repeated : current->calls).push_back({number, line});
-        } else if (key == QLatin1String("message")) {
-            current->messages << line.section(' ', 1);
-        } else if (key == QLatin1String("memory") || key == QLatin1String("profile")) {
-            // "memory N": the count of lines; "memory N "text"" and "profile KEY "value"": one
-            // key each.
-            const QString rest = line.section(' ', 1);
-            if (rest.contains('"'))
-                current->window[key + ' ' + rest.section(' ', 0, 0)] = rest.section(' ', 1);
-            else
-                current->window[QStringLiteral("memory lines")] = rest;
-        } else {
-            current->window[key] = line.section(' ', 1);
+        if (line.startsWith(QLatin1String("== ")))
+            current = &sections[line.mid(3)];
+        else if (current && !line.isEmpty() && !line.startsWith('#'))
+            current->push_back({number, line});
+    }
+    return sections;
+}
+
+std::map<QString, GoldenCase> ReadGolden()
+{
+    std::map<QString, GoldenCase> cases;
+    for (const auto& [name, lines] : GoldenSections(QStringLiteral("operations.txt"))) {
+        GoldenCase* current = &cases[name];
+        std::vector<GoldenLine> repeated;
+        int turns = 0; // inside "repeat N" while non-zero
+        for (const auto& [number, line] : lines) {
+            const QString key = line.section(' ', 0, 0);
+            static const QStringList kSetup = {"start", "fault", "boards", "chip-word", "set", "before", "programmed",
+                                               "file", "path", "type", "stored", "restart", "answer"};
+            if (kSetup.contains(key)) {
+                current->setup << line;
+            } else if (key == QLatin1String("click")) {
+                current->button = line == QLatin1String("click none") ? -1 : line.section(' ', 1).toInt();
+            } else if (line == QLatin1String("calls any")) {
+                current->anyCalls = true;
+            } else if (key == QLatin1String("calls")) {
+                current->callsAs = line.section('"', 1, 1);
+            } else if (key == QLatin1String("repeat")) {
+                turns = line.section(' ', 1).toInt();
+            } else if (key == QLatin1String("end")) {
+                for (int turn = 0; turn < turns; ++turn)
+                    current->calls.insert(current->calls.end(), repeated.begin(), repeated.end());
+                repeated.clear();
+                turns = 0;
+            } else if (line.startsWith(QLatin1String("FT_")) || key == QLatin1String("wait")) {
+                (turns ? repeated : current->calls).push_back({number, line});
+            } else if (key == QLatin1String("message")) {
+                current->messages << line.section(' ', 1);
+            } else if (key == QLatin1String("memory") || key == QLatin1String("profile")) {
+                // "memory N": the count of lines; "memory N "text"" and "profile KEY "value"": one
+                // key each.
+                const QString rest = line.section(' ', 1);
+                if (rest.contains('"'))
+                    current->window[key + ' ' + rest.section(' ', 0, 0)] = rest.section(' ', 1);
+                else
+                    current->window[QStringLiteral("memory lines")] = rest;
+            } else {
+                current->window[key] = line.section(' ', 1);
+            }
         }
     }
+    for (auto& [name, c] : cases)
+        if (!c.callsAs.isEmpty())
+            c.calls = cases.at(c.callsAs).calls;
     return cases;
 }
 
@@ -213,15 +222,10 @@ QString InTabOrder(WindowFixture& f, const std::function<bool(QWidget*)>& take)
 // Dialog showed.
 QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
 {
-    const auto quoted = [&](int id) { return '"' + f.Text(id) + '"'; };
-    if (key == QLatin1String("connect"))
-        return quoted(IDC_CONNECT);
-    if (key == QLatin1String("status"))
-        return quoted(IDC_STATUS);
-    if (key == QLatin1String("revision"))
-        return quoted(IDC_REVISION);
-    if (key == QLatin1String("search"))
-        return quoted(IDC_SEARCH_TEXT);
+    static const std::map<QString, int> kTexts{
+        {"connect", IDC_CONNECT}, {"status", IDC_STATUS}, {"revision", IDC_REVISION}, {"search", IDC_SEARCH_TEXT}};
+    if (kTexts.count(key))
+        return '"' + f.Text(kTexts.at(key)) + '"';
     if (key == QLatin1String("processor"))
         return f.IsChecked(IDC_16F84A) ? "1028" : f.IsChecked(IDC_16F877) ? "1029" : "none";
     if (key == QLatin1String("progress"))
@@ -272,20 +276,10 @@ QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
 // dialogs.txt: the lines of each window's section, keyed by its name.
 std::map<QString, QStringList> ReadDialogs()
 {
-    QFile file(QStringLiteral(QUILLET_TEST_DATA_DIR "/golden/dialogs.txt"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        qFatal("cannot read %s", qPrintable(file.fileName()));
     std::map<QString, QStringList> windows;
-    QStringList* current = nullptr;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        if (line.startsWith(QLatin1String("== ")))
-            current = &windows[line.mid(3)];
-        else if (current)
-            *current << line;
-    }
+    for (const auto& [name, lines] : GoldenSections(QStringLiteral("dialogs.txt")))
+        for (const GoldenLine& line : lines)
+            windows[name] << line.text;
     return windows;
 }
 
