@@ -508,10 +508,13 @@ private slots:
         const bool removeAtPause = expected.setup.contains(QStringLiteral("file removed at the first pause"));
         trace.Clear();
         std::vector<std::pair<std::size_t, unsigned>> pauses; // before trace line, milliseconds
+        QStringList statuses; // at the pauses, each change once
         time.atPause = [&](unsigned milliseconds) {
             if (removeAtPause && pauses.empty())
                 QFile::remove(connected->HexPath());
             pauses.emplace_back(trace.Lines().size(), milliseconds);
+            if (const QString status = '"' + f.Text(IDC_STATUS) + '"'; statuses.value(statuses.size() - 1) != status)
+                statuses << status;
         };
         f.sink.messages.clear();
 
@@ -549,7 +552,9 @@ private slots:
             shown << '"' + QString::fromStdString(message).replace(connected ? connected->HexPath() : "%s", "%s") + '"';
         QCOMPARE(shown, expected.messages);
         for (const auto& [key, value] : expected.window) {
-            const QString shown = Shown(f, key, dialogLines).replace(connected ? connected->HexPath() : "%s", "%s");
+            const QString shown = key == QLatin1String("statuses")
+                                      ? statuses.join(' ')
+                                      : Shown(f, key, dialogLines).replace(connected ? connected->HexPath() : "%s", "%s");
             QVERIFY2(shown == value, qPrintable(key + ": golden " + value + ", shown " + shown));
         }
     }
