@@ -1,6 +1,7 @@
 // The Program stream on the wire: its word blocks, their order and encoding, the closing
-// block, the progress positions, and that it stops at the first block the board refused.
-// The code and message of each failure point are in the window's outcome table.
+// block, the progress positions, and that it stops at the first block the board refused. The
+// code and message of each failure point are in the golden operations
+// (tests/data/golden/operations.txt).
 #include <algorithm>
 
 #include "OperationTestSupport.h"

@@ -1,6 +1,7 @@
 // The Read stream: the progress positions, the decoding of what the board sends, and the
-// second chance for a short program block. Its calls on the wire are the golden window
-// test's; the code and message of each failure point are in the window's outcome table.
+// second chance for a short program block. Its calls on the wire are the golden window test's;
+// the code and message of each failure point are in the golden operations
+// (tests/data/golden/operations.txt).
 #include "OperationTestSupport.h"
 #include "link/CommandSet.h"
 #include "ops/ReadStream.h"

@@ -1,6 +1,6 @@
 // Blank check and bulk erase against the emulated boards: the command word of the processor
 // given, and the time each waits for the board's answer. The message and link state of every
-// other answer are in the window's outcome table.
+// other answer are in the golden operations (tests/data/golden/operations.txt).
 #include "OperationTestSupport.h"
 #include "ops/BlankCheck.h"
 #include "ops/BulkErase.h"

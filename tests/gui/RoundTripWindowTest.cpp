@@ -1,6 +1,6 @@
-// A user's whole job against an emulated board: program a non-blank target, verify it and
-// read it back (what Verify finds in a changed chip is the operation table's business); and
-// the window kept painted while the operations run on its thread.
+// A user's whole job against an emulated board: program a non-blank target, verify it and read
+// it back (what Verify finds in a changed chip is the golden operations' business); and the
+// window kept painted while the operations run on its thread.
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QElapsedTimer>
