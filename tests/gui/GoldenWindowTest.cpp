@@ -135,11 +135,6 @@ QString Call(const QString& traceLine)
     return call;
 }
 
-bool Matches(const QString& golden, const QString& made)
-{
-    return golden.endsWith('*') ? made.startsWith(golden.chopped(1)) : made == golden;
-}
-
 // Answers every Target Select Dialog as it opens: OK with line `row` selected (-1: as it
 // opened), or Esc (-2); keeps the lines the last one showed.
 class DialogAnswerer : public QObject {
@@ -239,12 +234,8 @@ QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
             ids << QString::number(id);
         return ids.join(' ');
     }
-    if (key == QLatin1String("dialog")) {
-        QStringList quoted;
-        for (const QString& line : dialog)
-            quoted << '"' + line + '"';
-        return quoted.join(' ');
-    }
+    if (key == QLatin1String("dialog"))
+        return dialog.isEmpty() ? QString() : '"' + dialog.join(QStringLiteral("\" \"")) + '"';
     if (key.startsWith(QLatin1String("memory "))) {
         const auto* memory = f.Window().MemoryWindow();
         const auto* list = memory ? memory->findChild<QListWidget*>() : nullptr;
@@ -271,21 +262,9 @@ QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
         return '"' + QFileInfo(SettingsProfile::FilePath()).fileName() + '"';
     if (key.startsWith(QLatin1String("profile ")))
         return '"' + QSettings(SettingsProfile::FilePath(), QSettings::IniFormat).value(key.section(' ', 1)).toString() + '"';
-    if (key == QLatin1String("focus")) {
-        const QWidget* focus = f.Window().focusWidget();
-        return focus ? focus->objectName() : QStringLiteral("none");
-    }
+    if (key == QLatin1String("focus"))
+        return f.Window().focusWidget() ? f.Window().focusWidget()->objectName() : QStringLiteral("none");
     return "no such key: " + key;
-}
-
-// dialogs.txt: the lines of each window's section, keyed by its name.
-std::map<QString, QStringList> ReadDialogs()
-{
-    std::map<QString, QStringList> windows;
-    for (const auto& [name, lines] : GoldenSections(QStringLiteral("dialogs.txt")))
-        for (const GoldenLine& line : lines)
-            windows[name] << line.text;
-    return windows;
 }
 
 // The text a control's template gives it; edit boxes, lists and bars have none.
@@ -335,7 +314,10 @@ bool SamePlace(const QString& shown, const QString& golden)
 void CompareWithGolden(const QString& name, QWidget* window, QWidget* main)
 {
     QVERIFY2(window, qPrintable(name + ": not open"));
-    const QStringList lines = ReadDialogs()[name];
+    QStringList lines;
+    const auto windows = GoldenSections(QStringLiteral("dialogs.txt"));
+    for (const GoldenLine& line : windows.at(name))
+        lines << line.text;
     QVERIFY2(!lines.isEmpty(), qPrintable(name + ": no such window in dialogs.txt"));
     QList<QWidget*> tabOrder;
     for (const QString& line : lines) {
@@ -440,7 +422,10 @@ private slots:
         CompareWithGolden(QStringLiteral("splash window"), splash, &main);
         QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
         const qint64 closedAfter = started.elapsed();
-        const qint64 period = ReadDialogs()[QStringLiteral("splash window")].filter("closes after").value(0).section(' ', 2).toLongLong();
+        qint64 period = 0;
+        const auto windows = GoldenSections(QStringLiteral("dialogs.txt"));
+        for (const GoldenLine& line : windows.at(QStringLiteral("splash window")))
+            period = line.text.startsWith(QLatin1String("closes after ")) ? line.text.section(' ', 2).toLongLong() : period;
         // Qt's coarse timers may fire up to 5 % early.
         QVERIFY2(closedAfter >= period * 95 / 100 && closedAfter < period + 1000,
                  qPrintable("splash window: closed after " + QString::number(closedAfter) + " ms"));
@@ -538,7 +523,7 @@ private slots:
         for (std::size_t i = 0; !expected.anyCalls && i < std::max(std::size_t(made.size()), expected.calls.size()); ++i) {
             const QString golden = i < expected.calls.size() ? expected.calls[i].text : "(no more calls)";
             const QString call = i < std::size_t(made.size()) ? made[qsizetype(i)] : "(no more calls)";
-            if (!Matches(golden, call)) {
+            if (golden.endsWith('*') ? !call.startsWith(golden.chopped(1)) : call != golden) {
                 const int line = i < expected.calls.size() ? expected.calls[i].number : 0;
                 QFAIL(qPrintable(QStringLiteral("call %1, operations.txt:%2: golden \"%3\", made \"%4\"%5")
                                      .arg(i + 1)
