@@ -444,17 +444,19 @@ private slots:
 
         // Open's own dialog, which Open shows when no test chooses the file for it.
         f.Restart();
+        bool shown = false;
         QTimer answer;
         answer.setSingleShot(true);
-        connect(&answer, &QTimer::timeout, [&f] {
+        connect(&answer, &QTimer::timeout, [&f, &shown] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                shown = true;
                 CompareWithGolden(QStringLiteral("open-file dialog"), dialog, &f.Window());
                 dialog->reject();
             }
         });
         answer.start(0);
         f.Click(IDC_OPEN);
-        QVERIFY2(!answer.isActive(), "the file dialog was shown");
+        QVERIFY2(shown, "Open showed no file dialog");
     }
 
     void makesTheGoldenCallsAndLeavesTheGoldenWindow_data()
