@@ -145,12 +145,11 @@ void CDownloadDlg::CreateControls()
         QWidget* control = MakeControl(entry, this);
         if (entry.id != kNoId)
             control->setObjectName(QString::number(entry.id));
-        QRect area = units.Rect(entry.x, entry.y, entry.width, entry.height);
-        // A static text keeps its place but never clips: desktop fonts run wider than the
-        // ones the layout was drawn with.
+        const DialogPlacement where{entry.x, entry.y, entry.width, entry.height};
         if (entry.kind == Kind::Label)
-            area.setWidth(std::max(area.width(), control->sizeHint().width()));
-        control->setGeometry(area);
+            units.PlaceText(control, where);
+        else
+            units.Place(control, where);
         // The frame is drawn first so that the controls inside it stay clickable.
         if (entry.kind == Kind::GroupBox)
             control->lower();

@@ -1,6 +1,5 @@
 #include "app/CTargetSelectDlg.h"
 
-#include <algorithm>
 
 #include <QLabel>
 #include <QListWidget>
@@ -30,10 +29,7 @@ CTargetSelectDlg::CTargetSelectDlg(const QStringList& lines, QString& selectedDe
     const DialogUnits units(font());
 
     auto* prompt = new QLabel(QStringLiteral("Select a device and click OK"), this);
-    // The text keeps its place but never clips: desktop fonts run wider than the template's.
-    QRect promptArea = units.Rect(kPrompt);
-    promptArea.setWidth(std::max(promptArea.width(), prompt->sizeHint().width()));
-    prompt->setGeometry(promptArea);
+    units.PlaceText(prompt, kPrompt);
     list_ = new QListWidget(this);
     list_->setObjectName(QString::number(IDC_TARGET_LIST));
     list_->addItems(lines);

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
@@ -33,6 +34,14 @@ public:
         return Rect(where.x, where.y, where.width, where.height);
     }
     void Place(QWidget* widget, const DialogPlacement& where) const { widget->setGeometry(Rect(where)); }
+    // A static text keeps its place but never clips: desktop fonts run wider than the ones
+    // the templates were drawn with.
+    void PlaceText(QWidget* text, const DialogPlacement& where) const
+    {
+        QRect area = Rect(where);
+        area.setWidth(std::max(area.width(), text->sizeHint().width()));
+        text->setGeometry(area);
+    }
 
 private:
     double averageWidth_ = 6.0;
