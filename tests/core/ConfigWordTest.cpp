@@ -71,6 +71,11 @@ TEST(ConfigWord, AppliesAWordToTheOptionsItCarries)
     ConfigOptions mixed;
     ApplyConfigWord(k877, 0x0FEF, mixed);
     EXPECT_EQ(mixed.codeProtection, CP_1F00_1FFF);
+
+    // The 16F84A's ten CP bits disagree: bit 4 alone decides.
+    ConfigOptions mixed84;
+    ApplyConfigWord(k84A, 0x3FEF, mixed84);
+    EXPECT_EQ(mixed84.codeProtection, CP_ALL);
 }
 
 TEST(ConfigWord, EveryBuiltWordReadsBackAsItsOptions)

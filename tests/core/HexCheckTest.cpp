@@ -44,6 +44,7 @@ TEST(HexCheck, RecordsGiveTheirResultConfigurationAndWords)
         {"lone colon with its line feed", ":00000001FF\n:\n", CS, CS, {}, {}},
         {"lone colon at the very end", ":00000001FF\n:", OK, OK, {}, {}},
         {"lower-case digits, carriage returns", ":02400e00f23f7f\r\n", OK, OK, {BLINK_CONFIG}, {{0x2007, 0x3FF2}}},
+        {"lower-case a, and g, which is no digit", ":040000008a01g52844\n", CS, CS, {}, {{0, 0x018A}, {1, 0x3FFF}}},
         {"record longer than 41 bytes", longRecord, OK, OK, {}, {{0x001F, 0}}},
         {"checksum error wins over too large", Record(FIRST_PAST_84A, DATA, {0, 0}) + bad, CS, CS, {}, {}},
         {"configuration word last of eight, then another", // IDs 1-4, 3FF2; then 3FFE
