@@ -196,8 +196,8 @@ void Prepare(WindowFixture& f, OperationWindow* w, DialogAnswerer& answerer, con
         QFile::remove(w->HexPath());
     else if (rest.startsWith(QLatin1String("replaced ")))
         w->OverwriteHexFile(rest.section(' ', 1));
-    else if (key == QLatin1String("path")) { // forgotten: Open starts from nothing and is cancelled
-        f.SetProfileValue("MyfilenamePath", QString());
+    else if (key == QLatin1String("path")) { // Open starts from the profile's path and is cancelled
+        f.SetProfileValue("MyfilenamePath", rest.section('"', 1, -2));
         f.Window().SetHexFileChooser([](const QString&) { return QString(); });
         f.Click(IDC_OPEN);
     }
@@ -240,7 +240,7 @@ QString Shown(WindowFixture& f, const QString& key, const QStringList& dialog)
         const auto* memory = f.Window().MemoryWindow();
         const auto* list = memory ? memory->findChild<QListWidget*>() : nullptr;
         if (!list)
-            return QStringLiteral("no Memory Window");
+            return QStringLiteral("none");
         if (key == QLatin1String("memory lines"))
             return QString::number(list->count());
         const QListWidgetItem* item = list->item(key.section(' ', 1).toInt() - 1);
