@@ -153,6 +153,12 @@ TEST(ProgressTest, BarOnATerminal)
         bar += "\rProgramming  [" + std::string(marks, '#') + std::string(40 - marks, '.') + "] " + shown;
     }
     EXPECT_EQ(run.err, bar + "\r" + std::string(80, ' ') + "\r");
+
+    // A warning that follows the stream, the disconnect unanswered, starts on a blanked line
+    // (and ends in the terminal's \r\n).
+    CliBench unanswered(2, "", "fault = ack-missing command=CMD_DISCONNECT");
+    const CliRun warned = unanswered.Run({"program", Fixture("blink84a.hex"), "--device", "0"}, true);
+    EXPECT_EQ(warned.err, bar + "\r" + std::string(80, ' ') + "\rquillet: warning: No response to Disconnect.\r\n");
 }
 
 } // namespace
