@@ -95,28 +95,37 @@ private slots:
     }
 
     // Open's own file dialog (its texts are the golden window test's) starts at the
-    // remembered file, and the file accepted there is opened.
+    // remembered file, and the file accepted there is opened; cancelled, it opens nothing,
+    // so the user's own change stays.
     void openAsksWithItsFileDialog()
     {
         WindowFixture f;
         f.SetProfileValue(SettingsProfile::kKeyHexFilePath, Hex("blink84a.hex"));
         f.Restart();
         QStringList seen;
+        bool cancel = false;
         QTimer answer; // dies with the test, so it never fires into a later one
         answer.setSingleShot(true);
-        QObject::connect(&answer, &QTimer::timeout, [&seen] {
+        QObject::connect(&answer, &QTimer::timeout, [&seen, &cancel] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             seen << dialog->selectedFiles();
             seen << QString::number(dialog->fileMode());
-            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the choice
+            // QFileDialog::accept checks the choice
+            cancel ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
         });
         answer.start(0);
         f.Click(IDC_OPEN);
         QCOMPARE(seen, (QStringList{Hex("blink84a.hex"), QString::number(QFileDialog::ExistingFile)}));
         QCOMPARE(f.Find<QLineEdit>(IDC_HEX_FILE_NAME)->text(), Hex("blink84a.hex"));
         QCOMPARE(f.sink.messages, Messages{});
+
+        f.Click(IDC_WATCHDOG);
+        cancel = true;
+        answer.start(0);
+        f.Click(IDC_OPEN);
+        QCOMPARE(Timers(f), QStringLiteral("WDT1 PWRT1"));
     }
 
     // Open starts at the remembered file, and a cancelled Open changes nothing: View then
