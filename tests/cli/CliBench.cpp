@@ -12,6 +12,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -226,6 +227,9 @@ CliBench::Process CliBench::Start(const std::vector<std::string>& arguments, boo
     process.atTerminal = atTerminal;
     process.pid = ::forkpty(&process.terminal, nullptr, nullptr, nullptr);
     if (process.pid == 0) {
+        // A shell starts a background job with Ctrl-C ignored, which the program then keeps,
+        // as it should; the runs here stand for one started at a desk.
+        ::signal(SIGINT, SIG_DFL);
         ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         if (!atTerminal)
