@@ -67,14 +67,12 @@ TEST(ConfigWord, AppliesAWordToTheOptionsItCarries)
     const ConfigOptions expected877{CP_OFF, false, true, true, true, false, false};
     EXPECT_EQ(options877, expected877);
 
-    // Bits 13:12 say ALL, bits 5:4 say 1F00h-1FFF: only bits 5:4 count.
-    ConfigOptions mixed;
+    // Bits 13:12 say ALL, bits 5:4 say 1F00h-1FFF: only bits 5:4 count. The 16F84A's ten CP
+    // bits disagree in 0x3FEF: bit 4 alone decides.
+    ConfigOptions mixed, mixed84;
     ApplyConfigWord(k877, 0x0FEF, mixed);
-    EXPECT_EQ(mixed.codeProtection, CP_1F00_1FFF);
-
-    // The 16F84A's ten CP bits disagree: bit 4 alone decides.
-    ConfigOptions mixed84;
     ApplyConfigWord(k84A, 0x3FEF, mixed84);
+    EXPECT_EQ(mixed.codeProtection, CP_1F00_1FFF);
     EXPECT_EQ(mixed84.codeProtection, CP_ALL);
 }
 

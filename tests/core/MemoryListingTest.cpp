@@ -55,7 +55,6 @@ TEST(ReadListing, LinesOfBothProcessors)
     EXPECT_EQ(small[255], "03FC:   0000   0000   0000   3FFF");
     EXPECT_EQ(small[257], "2000:   0000   0001   0002   0003");
     EXPECT_EQ(small[258], "2004:   0000   0000   0000   3FF2");
-    EXPECT_EQ(small[259], "EEPROM Data:");
     EXPECT_EQ(small[260], "2100:    12    41    52    63   (0..3)");
     EXPECT_EQ(small[275], "213C:    00    00    00    00   (60..63)");
 

@@ -112,8 +112,7 @@ private slots:
                 return;
             seen << dialog->selectedFiles();
             seen << QString::number(dialog->fileMode());
-            // QFileDialog::accept checks the choice
-            cancel ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+            cancel ? dialog->reject() : static_cast<QDialog*>(dialog)->accept(); // accept checks the choice
         });
         answer.start(0);
         f.Click(IDC_OPEN);
@@ -122,9 +121,8 @@ private slots:
         QCOMPARE(f.sink.messages, Messages{});
 
 #if !defined(_WIN32)
-        // Windows's own dialog, closed from code, does not always report the Cancel a person
-        // would press (under wine it came back accepted); Qt's dialog does, and the handler is
-        // the same code on both systems.
+        // Windows's own dialog closed from code may come back accepted (it did under wine);
+        // Qt's dialog reports the Cancel, and the handler is the same code on both systems.
         f.Click(IDC_WATCHDOG);
         cancel = true;
         answer.start(0);
